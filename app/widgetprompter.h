@@ -1,0 +1,25 @@
+#pragma once
+
+#include "document/prompter.h"
+
+class QWidget;
+
+// The Prompter of the windows: message boxes, file and colour dialogs.
+class WidgetPrompter : public Prompter
+{
+public:
+    explicit WidgetPrompter(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *parent) { m_parent = parent; }
+
+    Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    void inform(const QString &text, const QString &title, Icon icon) override;
+    QString chooseOpenFile(const QString &filter, const QString &start) override;
+    QString chooseSaveFile(const QString &filter, const QString &start) override;
+    std::optional<Rgb> chooseColour(Rgb initial) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+
+private:
+    QWidget *m_parent;
+    Rgb m_lastColour;
+};

@@ -1,0 +1,81 @@
+#include "bookmarks/bookmarkmodel.h"
+
+QString BookmarkModel::caption(int column)
+{
+    static const char *const captions[] = {"Description", "Value", "Offset", "Type", "Len", "#", "File"};
+    return column >= 0 && column < BookmarkRow::ColumnCount ? QString::fromLatin1(captions[column]) : QString();
+}
+
+int BookmarkModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int BookmarkModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : BookmarkRow::ColumnCount;
+}
+
+QVariant BookmarkModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return cell(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole) {
+        const int c = index.column();
+        const bool right = c == BookmarkRow::Value || c == BookmarkRow::Offset || c == BookmarkRow::Number;
+        return int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    }
+    return QVariant();
+}
+
+QVariant BookmarkModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return caption(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void BookmarkModel::setCell(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= count() || column < 0 || column >= BookmarkRow::ColumnCount)
+        return;
+    QString &target = m_rows[size_t(row)][column];
+    if (target == text)
+        return;
+    target = text;
+    const QModelIndex at = index(row, column);
+    emit dataChanged(at, at);
+}
+
+void BookmarkModel::setRows(std::vector<BookmarkRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void BookmarkModel::appendRow(const BookmarkRow &row)
+{
+    beginInsertRows(QModelIndex(), count(), count());
+    m_rows.push_back(row);
+    endInsertRows();
+}
+
+void BookmarkModel::removeRowAt(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void BookmarkModel::renumber()
+{
+    for (int k = 0; k < count(); ++k)
+        m_rows[size_t(k)][BookmarkRow::Number] = QString::number(k + 1);
+    if (count() > 0)
+        emit dataChanged(index(0, BookmarkRow::Number), index(count() - 1, BookmarkRow::Number));
+}

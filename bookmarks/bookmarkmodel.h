@@ -1,0 +1,39 @@
+#pragma once
+
+#include "bookmarks/bookmarkrow.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+// The bookmark list: the only in-memory copy of the current section's entries.
+// Columns are in their file order (Description, Value, Offset, Type, Len, #,
+// File); views move "#" to the front. Cells are plain text.
+class BookmarkModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    static QString caption(int column);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    int count() const { return int(m_rows.size()); }
+    const std::vector<BookmarkRow> &rows() const { return m_rows; }
+    const QString &cell(int row, int column) const { return m_rows[size_t(row)][column]; }
+    void setCell(int row, int column, const QString &text);
+
+    void setRows(std::vector<BookmarkRow> rows);
+    void clear() { setRows({}); }
+    void appendRow(const BookmarkRow &row);
+    void removeRowAt(int row);
+    // The "#" cell of row k becomes k (1-based), for every row.
+    void renumber();
+
+private:
+    std::vector<BookmarkRow> m_rows;
+};

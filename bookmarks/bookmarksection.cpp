@@ -1,0 +1,91 @@
+#include "bookmarks/bookmarksection.h"
+
+#include "common/hextext.h"
+#include "common/inifile.h"
+#include "common/numbertext.h"
+#include "document/modulefiles.h"
+#include "grid/valuecodec.h"
+
+namespace BookmarkSection {
+
+namespace {
+constexpr int kLoadLimit = 64;
+}
+
+QString entryKey(int n, const char *field)
+{
+    return QStringLiteral("entry.") + QString::number(n) + QLatin1Char('.') + QLatin1String(field);
+}
+
+int entryCount(IniFile &bookmarks, const QString &section)
+{
+    const auto n = NumberText::parseWhole(bookmarks.read(section, QStringLiteral("offset")));
+    return n && *n > 0 && *n < (1 << 30) ? int(*n) : 0;
+}
+
+std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files)
+{
+    IniFile::Batch batch(bookmarks);
+    std::vector<BookmarkRow> rows;
+    const int n = entryCount(bookmarks, section);
+    rows.reserve(size_t(n));
+    for (int entry = 1; entry <= n; ++entry) {
+        BookmarkRow row;
+        row[BookmarkRow::Description] = bookmarks.read(section, entryKey(entry, "description"));
+        row[BookmarkRow::Offset] = bookmarks.read(section, entryKey(entry, "offset"));
+        const QString type = bookmarks.read(section, entryKey(entry, "type"));
+        const QString length = bookmarks.read(section, entryKey(entry, "length"));
+        if (files) {
+            const bool held = bookmarks.read(section, entryKey(entry, "file")) == QLatin1String("2");
+            const QString fileText = held ? QStringLiteral("2") : QStringLiteral("1");
+            row[BookmarkRow::File] = fileText;
+            bookmarks.write(section, entryKey(entry, "file"), fileText);
+            const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
+            const HexText position = HexText::convert(row[BookmarkRow::Offset]);
+            if (files->isOpen(slot) && !position.isInvalid()) {
+                if (type == QLatin1String("String")) {
+                    if (const auto len = NumberText::parseWhole(length); len && *len >= 0)
+                        row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, qint64(position.value()), type,
+                                                                        int(std::min<qint64>(*len, kLoadLimit)), kLoadLimit);
+                } else {
+                    row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, qint64(position.value()), type,
+                                                                    std::nullopt, kLoadLimit);
+                }
+            }
+        }
+        row[BookmarkRow::Type] = type;
+        row[BookmarkRow::Len] = length;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void save(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
+{
+    if (!bookmarks.exists())
+        return;
+    IniFile::Batch batch(bookmarks);
+    bookmarks.write(section, QStringLiteral("offset"), QString::number(rows.size()));
+    int entry = 0;
+    for (const BookmarkRow &row : rows) {
+        ++entry;
+        const QString &type = row[BookmarkRow::Type];
+        const QString &length = row[BookmarkRow::Len];
+        bookmarks.write(section, entryKey(entry, "type"), type == IniFile::Missing ? QStringLiteral("Float") : type);
+        bookmarks.write(section, entryKey(entry, "length"), length == IniFile::Missing ? QStringLiteral("0") : length);
+        bookmarks.write(section, entryKey(entry, "file"), row[BookmarkRow::File]);
+        bookmarks.write(section, entryKey(entry, "description"), row[BookmarkRow::Description]);
+        bookmarks.write(section, entryKey(entry, "value"), row[BookmarkRow::Value]);
+        bookmarks.write(section, entryKey(entry, "offset"), row[BookmarkRow::Offset]);
+    }
+}
+
+void writeSnapshot(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
+{
+    IniFile::Batch batch(bookmarks);
+    const int n = entryCount(bookmarks, section);
+    for (int entry = 1; entry <= n && entry <= int(rows.size()); ++entry)
+        bookmarks.write(section, entryKey(entry, "value"), rows[size_t(entry - 1)][BookmarkRow::Value]);
+}
+
+} // namespace BookmarkSection

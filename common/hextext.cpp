@@ -1,0 +1,42 @@
+#include "common/hextext.h"
+
+HexText HexText::convert(const QString &text)
+{
+    HexText result;
+    if (text.isEmpty())
+        return result;
+    double sum = 0;
+    double weight = 1;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const char16_t c = text.at(i).unicode();
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else {
+            result.m_kind = Kind::Invalid;
+            return result;
+        }
+        sum += digit * weight;
+        weight *= 16;
+    }
+    result.m_kind = Kind::Number;
+    result.m_value = sum;
+    return result;
+}
+
+QString HexText::text() const
+{
+    switch (m_kind) {
+    case Kind::Empty:
+        return QString();
+    case Kind::Invalid:
+        return QStringLiteral("Invalid");
+    case Kind::Number:
+        break;
+    }
+    return QString::number(m_value, 'f', 0);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <vector>
+
+// An INI file with the profile semantics of Config.ini and the .vt bookmark
+// files: names compared without regard to case; a missing file, section or key
+// reads "Default"; blanks around a value dropped; an existing key replaced where
+// it stands, a new key appended to its section, a new section appended to the
+// file; every other line and the file's line ending kept as they were.
+//
+// The file is parsed once and parsed again when its size or modification time
+// changes. Writes made while a Batch is alive are gathered and written once,
+// atomically, when the outermost Batch ends; a write outside a batch goes out
+// at once. A failed write leaves the old file untouched.
+class IniFile
+{
+public:
+    static inline const QString Missing = QStringLiteral("Default");
+
+    explicit IniFile(const QString &path);
+
+    const QString &path() const { return m_path; }
+    bool exists() const;
+
+    QString read(const QString &section, const QString &key);
+    void write(const QString &section, const QString &key, const QString &value);
+    // True when the last write to disk succeeded (or nothing was pending).
+    bool lastWriteOk() const { return m_lastWriteOk; }
+
+    class Batch
+    {
+    public:
+        explicit Batch(IniFile &file);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        IniFile &m_file;
+    };
+
+private:
+    struct Section
+    {
+        QString name;
+        bool hasHeader = false;
+        std::vector<QString> lines;
+        QHash<QString, int> keys; // lower-cased key -> index into lines
+    };
+
+    void refreshIfChanged();
+    void parse(const QByteArray &data);
+    void indexLine(Section &section, int index);
+    Section *findSection(const QString &name);
+    bool flush();
+
+    QString m_path;
+    std::vector<Section> m_sections;
+    QHash<QString, int> m_sectionIndex;
+    QString m_eol = QStringLiteral("\r\n");
+    bool m_trailingEol = true;
+    bool m_loaded = false;
+    bool m_dirty = false;
+    bool m_lastWriteOk = true;
+    int m_batchDepth = 0;
+    qint64 m_size = -1;
+    QDateTime m_modified;
+};

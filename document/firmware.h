@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Decisions taken from a firmware version text such as "5.00". A text that is
+// not a number counts as below 5 wherever its value decides.
+namespace Firmware {
+
+// The integer part is 5 or more: the module is scrambled and needs a working copy.
+bool isScrambled(const QString &version);
+// The numeric value is 5.0 or more: the wave tables exist, category writes go to file 2.
+bool hasWaveTables(const QString &version);
+
+} // namespace Firmware

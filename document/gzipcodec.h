@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// gzip streams (RFC 1952) made and read in-process.
+namespace GzipCodec {
+
+// Deflate at level 9 with a gzip wrapper.
+QByteArray compress(const QByteArray &data);
+// The unpacked bytes, or nothing when the data is not one whole, undamaged gzip stream.
+std::optional<QByteArray> decompress(const QByteArray &stream);
+
+} // namespace GzipCodec

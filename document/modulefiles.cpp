@@ -1,0 +1,72 @@
+#include "document/modulefiles.h"
+
+QFile *ModuleFiles::file(int slot) const
+{
+    if (slot != Working && slot != Held)
+        return nullptr;
+    return m_files[slot - 1].get();
+}
+
+bool ModuleFiles::open(int slot, const QString &path)
+{
+    if (slot != Working && slot != Held)
+        return false;
+    close(slot);
+    auto f = std::make_unique<QFile>(path);
+    // Unbuffered: values are read a few bytes at a time at scattered offsets.
+    if (!f->open(QIODevice::ReadWrite | QIODevice::Unbuffered) && !f->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    m_files[slot - 1] = std::move(f);
+    return true;
+}
+
+void ModuleFiles::close(int slot)
+{
+    if (slot == Working || slot == Held)
+        m_files[slot - 1].reset();
+}
+
+void ModuleFiles::closeAll()
+{
+    close(Working);
+    close(Held);
+}
+
+bool ModuleFiles::isOpen(int slot) const
+{
+    return file(slot) != nullptr;
+}
+
+QString ModuleFiles::path(int slot) const
+{
+    const QFile *f = file(slot);
+    return f ? f->fileName() : QString();
+}
+
+qint64 ModuleFiles::size(int slot) const
+{
+    const QFile *f = file(slot);
+    return f ? f->size() : -1;
+}
+
+QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
+{
+    QByteArray out(count, '\0');
+    QFile *f = file(slot);
+    if (!f || offset < 0 || count <= 0 || !f->seek(offset))
+        return out;
+    const qint64 got = f->read(out.data(), count);
+    if (got < count)
+        std::fill(out.begin() + std::max<qint64>(got, 0), out.end(), '\0');
+    return out;
+}
+
+bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
+{
+    QFile *f = file(slot);
+    if (!f || !f->isWritable() || offset < 0 || offset + bytes.size() > f->size())
+        return false;
+    if (!f->seek(offset) || f->write(bytes) != bytes.size())
+        return false;
+    return f->flush();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "document/rgb.h"
+
+#include <QString>
+#include <optional>
+
+// Everything the core asks of the person or shows them goes through here, so
+// that windows use message boxes and dialogs and tests use a scripted fake.
+// Texts, titles, buttons and icons pass through unchanged.
+class Prompter
+{
+public:
+    enum class Icon { None, Information, Warning, Critical, Question };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    virtual ~Prompter() = default;
+
+    virtual Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
+    virtual void inform(const QString &text, const QString &title, Icon icon) = 0;
+    // The chosen path, or empty text when the person cancelled.
+    virtual QString chooseOpenFile(const QString &filter, const QString &start) = 0;
+    virtual QString chooseSaveFile(const QString &filter, const QString &start) = 0;
+    virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;
+    virtual void beep() = 0;
+    virtual void setBusy(bool busy) = 0;
+};

@@ -1,0 +1,353 @@
+#include "document/prxdocument.h"
+
+#include "bookmarks/bookmarksection.h"
+#include "common/hextext.h"
+#include "common/numbertext.h"
+#include "document/firmware.h"
+#include "document/gzipcodec.h"
+#include "document/prompter.h"
+#include "document/toolrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString kConfig = QStringLiteral("Config");
+constexpr qint64 kPackedHeaderSize = 336;
+
+bool isFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+// Deletes a file even when it is read-only.
+void forceRemove(const QString &path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    QFile::remove(path);
+}
+
+QString fileTitle(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+PrxDocument::PrxDocument(const QString &homeFolder, Prompter &prompter, QObject *parent)
+    : QObject(parent)
+    , AppPath(QDir(homeFolder).absolutePath() + QLatin1Char('/'))
+    , m_prompter(prompter)
+{
+}
+
+PrxDocument::~PrxDocument() = default;
+
+IniFile &PrxDocument::ini(const QString &path)
+{
+    auto &slot = m_inis[path];
+    if (!slot)
+        slot = std::make_unique<IniFile>(path);
+    return *slot;
+}
+
+QString PrxDocument::workingCopyPath() const
+{
+    return currentModuleFile.isEmpty() ? QString() : currentModuleFile.chopped(3) + QStringLiteral("bin");
+}
+
+QString PrxDocument::scrambleToolPath() const
+{
+#ifdef Q_OS_WIN
+    return AppPath + QStringLiteral("scramble.exe");
+#else
+    return AppPath + QStringLiteral("scramble");
+#endif
+}
+
+void PrxDocument::setTitle(const QString &title)
+{
+    m_title = title;
+}
+
+void PrxDocument::startUp()
+{
+    IniFile &cfg = config();
+    ScrollScale = 1.0;
+    prxversion = cfg.read(kConfig, QStringLiteral("PRXversion"));
+    FirmwareList = cfg.read(kConfig, QStringLiteral("Firmware")).split(QLatin1Char(','));
+    ExpertFlag = cfg.read(kConfig, QStringLiteral("Expertmode")) != QLatin1String("0");
+    const QString folder = cfg.read(kConfig, QStringLiteral("BookmarkPath"));
+    bookmarkFolder = folder.isEmpty() || folder.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0
+                         ? AppPath + QStringLiteral("bookmarks")
+                         : folder;
+    m_status[0] = QStringLiteral("PRX Version:  ") + prxversion;
+    m_savePrxEnabled = isFile(currentBookmarkFile) && isFile(currentModuleFile);
+    for (int i = 0; i < 4; ++i) {
+        const auto n = NumberText::parseWhole(cfg.read(QStringLiteral("Colors"), QStringLiteral("Color.") + QString::number(i)));
+        colours[size_t(i)] = n && *n >= 0 && *n <= 0xFFFFFF ? std::optional<Rgb>(Rgb::fromNumber(quint32(*n))) : std::nullopt;
+    }
+    const QString association = cfg.read(kConfig, QStringLiteral("PRXassociation"));
+    if (association == QLatin1String("0")) {
+        associatePrx = false;
+    } else if (association == QLatin1String("1")) {
+        associatePrx = true;
+    } else {
+        associatePrx = m_prompter.ask(QStringLiteral("Do you want to associate .PRX files to Vantor Editor?      "),
+                                      QStringLiteral("File association"), Prompter::Buttons::YesNo,
+                                      Prompter::Icon::Question) == Prompter::Answer::Yes;
+        cfg.write(kConfig, QStringLiteral("PRXassociation"), associatePrx ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    emit changed();
+}
+
+QString PrxDocument::GetLongFilename(const QString &sShortName)
+{
+    const QFileInfo info(sShortName);
+    return info.exists() ? info.canonicalFilePath() : QString();
+}
+
+QString PrxDocument::getVersion(const QString &PRXname)
+{
+    const qint64 size = m_files.isOpen(ModuleFiles::Working) ? m_files.size(ModuleFiles::Working)
+                                                              : QFileInfo(currentModuleFile).size();
+    IniFile &file = ini(bookmarkFolder + QLatin1Char('/') + PRXname + QStringLiteral(".vt"));
+    QString found;
+    for (const QString &version : FirmwareList) {
+        const auto recorded = NumberText::parse(file.read(version, QStringLiteral("PRXSize")));
+        if (recorded && *recorded == double(size))
+            found = version;
+    }
+    return found;
+}
+
+void PrxDocument::openFromCommandLine(const QString &argument)
+{
+    const QString longName = GetLongFilename(argument);
+    if (longName.isEmpty()) {
+        m_prompter.inform(QStringLiteral("File not found: ") + argument, QStringLiteral("Error"),
+                          Prompter::Icon::Critical);
+        return;
+    }
+    currentModuleFile = prxtempname = longName;
+    OpenedFiletitle = fileTitle(longName);
+    openModule(false);
+}
+
+void PrxDocument::openFromMenu()
+{
+    emit hideEditorRequested();
+    const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), prxtempname);
+    if (chosen.isEmpty() || chosen == prxtempname)
+        return;
+    prxtempname = chosen;
+    if (!isFile(chosen))
+        return;
+    if (moduleOpen() && isFile(currentModuleFile) && isFile(workingCopyPath())) {
+        m_files.close(ModuleFiles::Working);
+        forceRemove(workingCopyPath());
+    }
+    m_files.closeAll();
+    currentModuleFile = chosen;
+    OpenedFiletitle = fileTitle(chosen);
+    setTitle(BaseTitle + QStringLiteral("   [") + OpenedFiletitle + QLatin1Char(']'));
+    openModule(true);
+}
+
+void PrxDocument::openModule(bool fromMenu)
+{
+    auto abandon = [this] {
+        m_files.closeAll();
+        currentModuleFile.clear();
+        m_savePrxEnabled = false;
+        emit changed();
+    };
+    if (!m_files.open(ModuleFiles::Working, currentModuleFile))
+        return abandon();
+    if (m_files.read(ModuleFiles::Working, 1, 3) != QByteArrayLiteral("ELF")) {
+        const auto answer = m_prompter.ask(QStringLiteral("Can not read PRX file, try to decompress?"),
+                                           QStringLiteral("Error"), Prompter::Buttons::YesNo,
+                                           Prompter::Icon::Critical);
+        if (answer != Prompter::Answer::Yes)
+            return abandon();
+        unpackCurrentModule();
+    }
+    currentBookmarkFile = bookmarkFolder + QLatin1Char('/') + OpenedFiletitle.chopped(3) + QStringLiteral("vt");
+    prxversion = getVersion(OpenedFiletitle.chopped(4));
+    if (!prxversion.isEmpty()) {
+        SetBookmark();
+        ReloadBookmark();
+        BookmarkSection::writeSnapshot(bookmarks(), prxversion, m_model.rows());
+        setStatusAfterOpen();
+        m_status[0] = QStringLiteral("PRX Version:  ") + prxversion;
+        m_savePrxEnabled = true;
+        emit changed();
+        return;
+    }
+    if (fromMenu)
+        setStatusAfterOpen();
+    m_prompter.inform(QStringLiteral("No bookmark found for ") + OpenedFiletitle + QStringLiteral("       "),
+                      QStringLiteral("Error!"), Prompter::Icon::Information);
+    if (fromMenu) {
+        writeSkeleton();
+        ReloadBookmark();
+    }
+    abandon();
+}
+
+void PrxDocument::setStatusAfterOpen()
+{
+    m_status[1] = QStringLiteral("Bookmark:  ") + currentBookmarkFile;
+    m_status[2] = QStringLiteral("Filesize:  ") + QString::number(QFileInfo(currentModuleFile).size()) +
+                  QStringLiteral(" bytes");
+}
+
+void PrxDocument::writeSkeleton()
+{
+    IniFile &file = bookmarks();
+    IniFile::Batch batch(file);
+    const QString size = QString::number(QFileInfo(currentModuleFile).size());
+    for (const QString &version : FirmwareList) {
+        if (file.read(version, QStringLiteral("offset")) != IniFile::Missing)
+            continue;
+        file.write(version, QStringLiteral("PRXSize"), size);
+        file.write(version, QStringLiteral("offset"), QStringLiteral("1"));
+        file.write(version, QStringLiteral("entry.1.description"), QStringLiteral("Edit Description"));
+        file.write(version, QStringLiteral("entry.1.offset"), QStringLiteral("0000000"));
+    }
+}
+
+bool PrxDocument::SetBookmark()
+{
+    if (currentModuleFile.contains(QLatin1String("vshmain"))) {
+        const QString begin = bookmarks().read(prxversion, QStringLiteral("BeginOffset"));
+        if (begin != IniFile::Missing) {
+            BeginOffset = qint32(qint64(HexText::convert(begin).value()));
+            m_vshToolEnabled = true;
+            m_vshToolChecked = true;
+        }
+        emit vshToolVisibilityRequested(true);
+    } else {
+        m_vshToolEnabled = false;
+        emit vshToolVisibilityRequested(false);
+    }
+    if (Firmware::isScrambled(prxversion) && !makeWorkingCopy()) {
+        m_prompter.inform(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
+                          AppTitle, Prompter::Icon::None);
+        emit changed();
+        return false;
+    }
+    setTitle(BaseTitle + QStringLiteral("   [") + OpenedFiletitle + QLatin1Char(']'));
+    emit changed();
+    return true;
+}
+
+bool PrxDocument::makeWorkingCopy()
+{
+    const QString workingCopy = workingCopyPath();
+    m_files.closeAll();
+    // The run is judged by the working copy it leaves, so an old one must not count.
+    if (QFileInfo::exists(workingCopy))
+        forceRemove(workingCopy);
+    const bool ok = m_files.open(ModuleFiles::Held, currentModuleFile) &&
+                    ToolRunner::run(scrambleToolPath(),
+                                    {QStringLiteral("-d"), OpenedFiletitle, fileTitle(workingCopy)},
+                                    QFileInfo(currentModuleFile).absolutePath()) &&
+                    m_files.open(ModuleFiles::Working, workingCopy);
+    if (!ok)
+        dropWorkingCopy();
+    return ok;
+}
+
+void PrxDocument::dropWorkingCopy()
+{
+    m_files.close(ModuleFiles::Working);
+    const QString workingCopy = workingCopyPath();
+    if (!workingCopy.isEmpty() && QFileInfo::exists(workingCopy))
+        forceRemove(workingCopy);
+}
+
+void PrxDocument::versionEnter(const QString &text)
+{
+    prxversion = text;
+    config().write(kConfig, QStringLiteral("prxversion"), prxversion);
+    m_status[0] = QStringLiteral("PRX Version: ") + text;
+    ReloadBookmark();
+    emit changed();
+}
+
+void PrxDocument::versionClick(const QString &text)
+{
+    emit hideEditorRequested();
+    prxversion = text;
+    if (isFile(currentModuleFile) && Firmware::isScrambled(prxversion)) {
+        if (!makeWorkingCopy())
+            m_prompter.inform(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
+                              AppTitle, Prompter::Icon::None);
+    } else {
+        m_files.close(ModuleFiles::Working);
+        if (isFile(prxtempname))
+            m_files.open(ModuleFiles::Working, prxtempname);
+    }
+    config().write(kConfig, QStringLiteral("prxversion"), prxversion);
+    m_status[0] = QStringLiteral("PRX Version: ") + text;
+    ReloadBookmark();
+    emit changed();
+}
+
+void PrxDocument::ReloadBookmark()
+{
+    const bool haveBookmarks = isFile(currentBookmarkFile);
+    m_model.setRows(haveBookmarks ? BookmarkSection::load(bookmarks(), prxversion,
+                                                          isFile(currentModuleFile) ? &m_files : nullptr)
+                                  : std::vector<BookmarkRow>{});
+    if (haveBookmarks) {
+        emit columnLayoutRequested();
+        writeExpertmode();
+    }
+    m_model.renumber();
+    if (haveBookmarks) {
+        const QString menu = bookmarks().read(prxversion, QStringLiteral("XMBmenuString"));
+        if (menu != IniFile::Missing)
+            XMBmenu = menu.split(QLatin1Char(','));
+        const QString main = bookmarks().read(prxversion, QStringLiteral("XMBmainString"));
+        if (main != IniFile::Missing)
+            XMBmain = main.split(QLatin1Char(','));
+    }
+    emit changed();
+}
+
+void PrxDocument::writeExpertmode()
+{
+    config().write(kConfig, QStringLiteral("Expertmode"), ExpertFlag ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void PrxDocument::SaveVT(const QString &section)
+{
+    if (!currentBookmarkFile.isEmpty())
+        BookmarkSection::save(bookmarks(), section, m_model.rows());
+}
+
+void PrxDocument::unpackCurrentModule()
+{
+    const qint64 size = m_files.size(ModuleFiles::Working);
+    const QByteArray stream = m_files.read(ModuleFiles::Working, kPackedHeaderSize, size - kPackedHeaderSize);
+    m_files.close(ModuleFiles::Working);
+    if (const auto module = GzipCodec::decompress(stream)) {
+        QSaveFile out(currentModuleFile);
+        if (out.open(QIODevice::WriteOnly) && out.write(*module) == module->size())
+            out.commit();
+    }
+    m_files.open(ModuleFiles::Working, currentModuleFile);
+}
+
+void PrxDocument::closeModule()
+{
+    m_files.closeAll();
+    const QString workingCopy = workingCopyPath();
+    if (moduleOpen() && QFileInfo::exists(workingCopy) && QFileInfo(workingCopy).isWritable())
+        QFile::remove(workingCopy);
+}

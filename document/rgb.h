@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// A 24-bit colour. As a number it is stored the way Config.ini holds colours:
+// red in the lowest byte, then green, then blue.
+struct Rgb
+{
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    static Rgb fromNumber(std::uint32_t n)
+    {
+        return Rgb{std::uint8_t(n & 0xFF), std::uint8_t((n >> 8) & 0xFF), std::uint8_t((n >> 16) & 0xFF)};
+    }
+    std::uint32_t toNumber() const { return red | (std::uint32_t(green) << 8) | (std::uint32_t(blue) << 16); }
+    friend bool operator==(const Rgb &, const Rgb &) = default;
+};

@@ -1,0 +1,129 @@
+#include "grid/valuecodec.h"
+
+#include "common/codepage.h"
+#include "common/numbertext.h"
+#include "document/modulefiles.h"
+
+#include <QtEndian>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace ValueCodec {
+
+QString formatFloat(float value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NaN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
+    if (value == 0.0f)
+        return QStringLiteral("0");
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.7G", double(value));
+    return QString::fromLatin1(buffer);
+}
+
+QString formatInteger(qint16 value)
+{
+    return QString::number(value);
+}
+
+std::optional<float> parseFloat(const QString &text)
+{
+    const auto value = NumberText::parse(text);
+    if (!value)
+        return std::nullopt;
+    const auto single = static_cast<float>(*value);
+    if (!std::isfinite(single))
+        return std::nullopt;
+    return single;
+}
+
+std::optional<qint16> parseInteger(const QString &text)
+{
+    const auto value = NumberText::parse(text);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    const double rounded = std::nearbyint(*value); // the default mode rounds half to even
+    if (rounded < -32768.0 || rounded > 32767.0)
+        return std::nullopt;
+    return static_cast<qint16>(rounded);
+}
+
+QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
+                  std::optional<int> length, int limit)
+{
+    if (type == QLatin1String("Float")) {
+        const QByteArray bytes = files.read(file, offset, 4);
+        const quint32 bits = qFromLittleEndian<quint32>(bytes.constData());
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return formatFloat(value);
+    }
+    if (type == QLatin1String("Integer")) {
+        const QByteArray bytes = files.read(file, offset, 2);
+        return formatInteger(qFromLittleEndian<qint16>(bytes.constData()));
+    }
+    if (type == QLatin1String("String")) {
+        QByteArray bytes = files.read(file, offset, limit);
+        if (length && *length >= 0 && *length < bytes.size())
+            bytes.truncate(*length);
+        const qsizetype zero = bytes.indexOf('\0');
+        if (zero >= 0)
+            bytes.truncate(zero);
+        return Codepage::toUnicode(bytes);
+    }
+    return QString();
+}
+
+WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
+                       int length, const QString &text)
+{
+    if (!files.isOpen(file))
+        return WriteResult::NoFile;
+    QByteArray bytes;
+    if (type == QLatin1String("Float")) {
+        if (!NumberText::parse(text))
+            return WriteResult::NotANumber;
+        const auto value = parseFloat(text);
+        if (!value)
+            return WriteResult::OutOfRange;
+        quint32 bits;
+        std::memcpy(&bits, &*value, sizeof bits);
+        bytes.resize(4);
+        qToLittleEndian(bits, bytes.data());
+    } else if (type == QLatin1String("Integer")) {
+        if (!NumberText::parse(text))
+            return WriteResult::NotANumber;
+        const auto value = parseInteger(text);
+        if (!value)
+            return WriteResult::OutOfRange;
+        bytes.resize(2);
+        qToLittleEndian(*value, bytes.data());
+    } else if (type == QLatin1String("String")) {
+        QByteArray chars = Codepage::fromUnicode(text);
+        if (length > 0 && chars.size() > length)
+            chars.truncate(length);
+        // The field is written as one block: its first byte stays as it was
+        // unless the text covers it, the rest of the field is cleared.
+        const qint64 span = std::max<qint64>(length, chars.size());
+        if (offset < 0 || offset + span > files.size(file))
+            return WriteResult::OutsideFile;
+        bytes = files.read(file, offset, span);
+        if (span > 1)
+            std::fill(bytes.begin() + 1, bytes.end(), '\0');
+        std::copy(chars.begin(), chars.end(), bytes.begin());
+    } else {
+        return WriteResult::UnknownType;
+    }
+    return files.write(file, offset, bytes) ? WriteResult::Written : WriteResult::OutsideFile;
+}
+
+bool IsNumberKey(int code)
+{
+    return (code >= 46 && code <= 57) || code == 8 || code == 45 || code == 22 || code == 24 || code == 26;
+}
+
+} // namespace ValueCodec

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class ModuleFiles;
+
+// The three value types of a bookmark: how each lies in a module file, its
+// text in the Value cell, and the keystroke filter of number cells.
+namespace ValueCodec {
+
+enum class WriteResult { Written, NotANumber, OutOfRange, OutsideFile, NoFile, UnknownType };
+
+// Float text: at most 7 significant digits, no trailing zeros, exponent form
+// "1.234568E+07" where the plain form would need more digits.
+QString formatFloat(float value);
+QString formatInteger(qint16 value);
+
+// A Float text that rounds to a finite single, or nothing.
+std::optional<float> parseFloat(const QString &text);
+// An Integer text rounded half to even into -32768..32767, or nothing.
+std::optional<qint16> parseInteger(const QString &text);
+
+// The Value cell text of a value. `type` is compared exactly ("Float",
+// "Integer", "String"); any other type reads nothing. A String reads `limit`
+// bytes, keeps the first `length` of them when a length is given and ends at
+// the first zero byte.
+QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
+                  std::optional<int> length, int limit);
+
+// Stores a Value cell text. A String clears bytes offset+1 .. offset+length-1,
+// then writes its characters from the offset, cut to `length` when that is above 0.
+WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
+                       int length, const QString &text);
+
+// Whether a typed character code may change a Float or Integer value.
+bool IsNumberKey(int code);
+
+} // namespace ValueCodec

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds VantorEditor and starts it on the demo home in build/ (or on the module given).
+set -euo pipefail
+cd "$(dirname "$0")"
+./deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=OFF >/dev/null
+cmake --build build
+if [ $# -gt 0 ]; then
+  exec build/VantorEditor "$@"
+fi
+exec build/VantorEditor build/demo/vshmain.prx
