@@ -7,6 +7,6 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON 
   ${CI:+-DVANTOR_WERROR=ON} >/dev/null
 cmake --build build-test
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0
+export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-test --output-on-failure -j2 "$@"

@@ -1,0 +1,106 @@
+#include "bookmarks/bookmarksection.h"
+#include "common/inifile.h"
+#include "document/modulefiles.h"
+#include "tests/support/testhome.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class BookmarkSectionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QByteArray module(256, '\0');
+        module.replace(0x10, 16, "ABCDEFGHIJKLMNOP");
+        module.replace(0x40, 4, QByteArray::fromHex("0000803F"));
+        module.replace(0x80, 100, QByteArray(100, 'z'));
+        TestHome::writeAll(dir.filePath("m.prx"), module);
+        ASSERT_TRUE(files.open(ModuleFiles::Working, dir.filePath("m.prx")));
+    }
+    QString vt() const { return dir.filePath("m.vt"); }
+
+    QTemporaryDir dir;
+    ModuleFiles files;
+};
+
+TEST_F(BookmarkSectionTest, LoadsExactlyOffsetEntriesWithTheirValues)
+{
+    TestHome::writeAll(vt(), "[5.00]\n"
+                             "offset=3\n"
+                             "entry.1.description=Letters\nentry.1.offset=10\nentry.1.type=String\nentry.1.length=10\n"
+                             "entry.2.description=One\nentry.2.offset=40\nentry.2.type=Float\nentry.2.length=0\nentry.2.file=02\n"
+                             "entry.3.description=Long\nentry.3.offset=80\nentry.3.type=String\nentry.3.length=100\nentry.3.file=2\n"
+                             "entry.4.description=Beyond\nentry.4.offset=0\n");
+    IniFile ini(vt());
+    files.open(ModuleFiles::Held, dir.filePath("m.prx"));
+    const auto rows = BookmarkSection::load(ini, "5.00", &files);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][BookmarkRow::Value], "ABCDEFGHIJ");
+    EXPECT_EQ(rows[0][BookmarkRow::File], "1") << "a missing file key reads as file 1";
+    EXPECT_EQ(rows[1][BookmarkRow::Value], "1");
+    EXPECT_EQ(rows[1][BookmarkRow::File], "1") << "02 is not exactly 2";
+    EXPECT_EQ(rows[2][BookmarkRow::Value], QString(64, 'z'));
+    EXPECT_EQ(rows[2][BookmarkRow::File], "2");
+    EXPECT_EQ(ini.read("5.00", "entry.1.file"), "1") << "file keys are normalised in the bookmark file";
+    EXPECT_EQ(ini.read("5.00", "entry.2.file"), "1");
+    EXPECT_EQ(rows[0][BookmarkRow::Len], "10");
+}
+
+TEST_F(BookmarkSectionTest, UnreadableEntriesShowNoValue)
+{
+    TestHome::writeAll(vt(), "[5.00]\noffset=4\n"
+                             "entry.1.offset=40\nentry.1.type=Float\nentry.1.file=2\n"
+                             "entry.2.offset=10\nentry.2.type=String\nentry.2.length=ten\n"
+                             "entry.3.offset=zz\nentry.3.type=Float\n"
+                             "entry.4.offset=40\n");
+    IniFile ini(vt());
+    const auto rows = BookmarkSection::load(ini, "5.00", &files);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0][BookmarkRow::Value], "") << "file 2 is not open";
+    EXPECT_EQ(rows[0][BookmarkRow::File], "2");
+    EXPECT_EQ(rows[1][BookmarkRow::Value], "") << "a String without a whole length";
+    EXPECT_EQ(rows[2][BookmarkRow::Value], "") << "an offset that is not hexadecimal";
+    EXPECT_EQ(rows[3][BookmarkRow::Value], "") << "no type";
+    EXPECT_EQ(rows[3][BookmarkRow::Type], "Default");
+    EXPECT_EQ(rows[3][BookmarkRow::Description], "Default");
+}
+
+TEST_F(BookmarkSectionTest, OffsetThatIsNotWholeLoadsNothingAndNoModuleLeavesValuesEmpty)
+{
+    TestHome::writeAll(vt(), "[A]\noffset=2.5\nentry.1.offset=40\n[B]\noffset=1\nentry.1.offset=40\nentry.1.type=Float\n");
+    IniFile ini(vt());
+    EXPECT_TRUE(BookmarkSection::load(ini, "A", &files).empty());
+    EXPECT_TRUE(BookmarkSection::load(ini, "Missing", &files).empty());
+    const auto rows = BookmarkSection::load(ini, "B", nullptr);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][BookmarkRow::Offset], "40");
+    EXPECT_EQ(rows[0][BookmarkRow::Value], "");
+    EXPECT_EQ(rows[0][BookmarkRow::File], "");
+    EXPECT_EQ(ini.read("B", "entry.1.file"), "Default") << "nothing is written without a module";
+}
+
+TEST_F(BookmarkSectionTest, SaveRenumbersAndKeepsHigherEntries)
+{
+    TestHome::writeAll(vt(), "[5.00]\noffset=5\nentry.5.description=Five\n[4.05]\noffset=1\n");
+    IniFile ini(vt());
+    std::vector<BookmarkRow> rows(2);
+    rows[0].cells = {"First", "1.5", "10", "Default", "Default", "1", "1"};
+    rows[1].cells = {"Second", "x", "20", "String", "4", "2", "2"};
+    BookmarkSection::save(ini, "5.00", rows);
+    EXPECT_EQ(ini.read("5.00", "offset"), "2");
+    EXPECT_EQ(ini.read("5.00", "entry.1.type"), "Float");
+    EXPECT_EQ(ini.read("5.00", "entry.1.length"), "0");
+    EXPECT_EQ(ini.read("5.00", "entry.2.value"), "x");
+    EXPECT_EQ(ini.read("5.00", "entry.2.file"), "2");
+    EXPECT_EQ(ini.read("5.00", "entry.5.description"), "Five");
+    EXPECT_EQ(ini.read("4.05", "offset"), "1");
+
+    IniFile absent(dir.filePath("absent.vt"));
+    BookmarkSection::save(absent, "5.00", rows);
+    EXPECT_FALSE(absent.exists()) << "saving never creates a bookmark file";
+}
+
+} // namespace

@@ -1,0 +1,174 @@
+#include "common/inifile.h"
+#include "documenttest.h"
+#include "tools/mkdemo/demofixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+using OpenTest = DocumentTest;
+
+QStringList expectedValues(const QString &version)
+{
+    QStringList out;
+    for (const auto &e : DemoFixture::entries(version))
+        out << e.value;
+    return out;
+}
+
+TEST_F(OpenTest, CommandLineOpensFirmware5ThroughAWorkingCopy)
+{
+    doc->openFromCommandLine(home.module5());
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
+    EXPECT_EQ(doc->title(), "VantorEditor by VT   [vshmain.prx]");
+    EXPECT_EQ(doc->prxversion, "5.00");
+    EXPECT_EQ(doc->status(1), "PRX Version:  5.00");
+    EXPECT_EQ(doc->status(2), "Bookmark:  " + home.bookmarks());
+    EXPECT_EQ(doc->status(3), QStringLiteral("Filesize:  %1 bytes").arg(DemoFixture::moduleSize("5.00")));
+    EXPECT_TRUE(doc->savePrxEnabled());
+    EXPECT_TRUE(doc->vshToolEnabled());
+    EXPECT_EQ(doc->BeginOffset, qint32(DemoFixture::kBeginOffset));
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00")) << "code values come from the descrambled copy";
+    EXPECT_EQ(column(BookmarkRow::Number).first(), "1");
+    EXPECT_EQ(doc->XMBmenu, DemoFixture::subMenuItems());
+
+    const QString workingCopy = home.file("demo/vshmain.bin");
+    EXPECT_EQ(TestHome::readAll(workingCopy), DemoFixture::plainModule("5.00"));
+    EXPECT_EQ(doc->files().path(ModuleFiles::Held), home.module5());
+
+    IniFile vt(home.bookmarks());
+    EXPECT_EQ(vt.read("5.00", "entry.1.value"), "1.5") << "the snapshot of the loaded values";
+    EXPECT_EQ(vt.read("5.00", "entry.9.value"), "0.25");
+
+    doc->closeModule();
+    EXPECT_FALSE(QFileInfo::exists(workingCopy));
+    EXPECT_EQ(TestHome::readAll(home.module5()), DemoFixture::storedModule("5.00"));
+}
+
+TEST_F(OpenTest, Firmware4OpensTheModuleItselfWithoutFile2)
+{
+    doc->openFromCommandLine(home.module4());
+    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Held));
+    EXPECT_EQ(doc->files().path(ModuleFiles::Working), home.module4());
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/4.05/vshmain.bin")));
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("4.05"));
+}
+
+TEST_F(OpenTest, CommandLineFileThatDoesNotExist)
+{
+    doc->openFromCommandLine("nowhere/vshmain.prx");
+    ASSERT_EQ(prompter.count("inform"), 1);
+    EXPECT_EQ(prompter.calls[0].text, "File not found: nowhere/vshmain.prx");
+    EXPECT_EQ(prompter.calls[0].title, "Error");
+    EXPECT_FALSE(doc->moduleOpen());
+}
+
+TEST_F(OpenTest, UnknownSizeWritesASkeletonOnlyFromTheMenu)
+{
+    const QString other = home.file("mods/vshmain.prx");
+    QDir().mkpath(home.file("mods"));
+    QByteArray module = DemoFixture::plainModule("4.05");
+    module.append(QByteArray(100, '\0'));
+    TestHome::writeAll(other, module);
+    IniFile(home.bookmarks()).write("9.99", "PRXSize", "1");
+    IniFile(home.config()).write("Config", "Firmware", "4.05,5.00,9.99,6.20");
+    restart();
+
+    doc->openFromCommandLine(other);
+    EXPECT_EQ(prompter.messages(), QStringList{"No bookmark found for vshmain.prx       "});
+    EXPECT_EQ(prompter.calls.back().title, "Error!");
+    EXPECT_FALSE(doc->moduleOpen());
+    EXPECT_EQ(IniFile(home.bookmarks()).read("9.99", "offset"), "Default") << "no skeleton from the command line";
+
+    const QString copy = home.file("mods/copy/vshmain.prx");
+    QDir().mkpath(home.file("mods/copy"));
+    TestHome::writeAll(copy, module);
+    prompter.files.push_back(copy);
+    doc->openFromMenu();
+    EXPECT_FALSE(doc->moduleOpen());
+    EXPECT_FALSE(doc->savePrxEnabled());
+    EXPECT_EQ(doc->status(3), QStringLiteral("Filesize:  %1 bytes").arg(module.size()));
+    IniFile vt(home.bookmarks());
+    const QString size = QString::number(module.size());
+    EXPECT_EQ(vt.read("9.99", "PRXSize"), size);
+    EXPECT_EQ(vt.read("9.99", "offset"), "1");
+    EXPECT_EQ(vt.read("9.99", "entry.1.description"), "Edit Description");
+    EXPECT_EQ(vt.read("9.99", "entry.1.offset"), "0000000");
+    EXPECT_EQ(vt.read("6.20", "PRXSize"), size);
+    EXPECT_EQ(vt.read("5.00", "PRXSize"), QString::number(DemoFixture::moduleSize("5.00")))
+        << "sections with entries are left alone";
+
+    prompter.files.push_back(other);
+    doc->openFromMenu();
+    EXPECT_EQ(doc->prxversion, "6.20") << "the last matching version of the list wins";
+}
+
+TEST_F(OpenTest, SizeIsComparedAsANumber)
+{
+    IniFile(home.bookmarks()).write("4.05", "PRXSize", "0" + QString::number(DemoFixture::moduleSize("4.05")));
+    doc->openFromCommandLine(home.module4());
+    EXPECT_EQ(doc->prxversion, "4.05");
+}
+
+TEST_F(OpenTest, CancelledDialogKeepsTheOpenModule)
+{
+    doc->openFromCommandLine(home.module5());
+    doc->openFromMenu();
+    EXPECT_EQ(prompter.calls.back().kind, "open");
+    EXPECT_EQ(prompter.calls.back().text, home.module5()) << "the dialog starts on the open module";
+    EXPECT_TRUE(doc->moduleOpen());
+    EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Held));
+    EXPECT_TRUE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+}
+
+TEST_F(OpenTest, OpeningAnotherModuleDropsTheWorkingCopy)
+{
+    doc->openFromCommandLine(home.module5());
+    prompter.files.push_back(home.module4());
+    doc->openFromMenu();
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Held));
+}
+
+TEST_F(OpenTest, VshmainSetUpFollowsThePathNotTheFileName)
+{
+    QDir().mkpath(home.file("vshmain"));
+    const QString other = home.file("vshmain/module.prx");
+    QFile::copy(home.module4(), other);
+    QFile::copy(home.bookmarks(), home.file("bookmarks/module.vt"));
+    int shown = -1;
+    QObject::connect(doc.get(), &PrxDocument::vshToolVisibilityRequested, [&](bool v) { shown = v; });
+    doc->openFromCommandLine(other);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(doc->vshToolEnabled());
+}
+
+TEST_F(OpenTest, VersionChoiceByEnterAndByClick)
+{
+    doc->openFromCommandLine(home.module5());
+    doc->versionEnter("4.05");
+    EXPECT_EQ(doc->status(1), "PRX Version: 4.05");
+    EXPECT_EQ(IniFile(home.config()).read("Config", "PRXversion"), "4.05");
+    EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Held)) << "Enter only switches the section";
+    EXPECT_EQ(column(BookmarkRow::Description).size(), DemoFixture::entries("4.05").size());
+
+    doc->versionClick("5.00");
+    EXPECT_EQ(doc->status(1), "PRX Version: 5.00");
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(OpenTest, VersionClickWithoutTheToolReportsAndLeavesNoWorkingCopy)
+{
+    doc->openFromCommandLine(home.module5());
+    home.removeScrambleTool();
+    doc->versionClick("5.00");
+    EXPECT_EQ(prompter.messages(), QStringList{"PRX Version doesn't match! \r\nPlease select the correct version."});
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+}
+
+} // namespace

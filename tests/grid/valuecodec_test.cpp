@@ -1,0 +1,128 @@
+#include "document/modulefiles.h"
+#include "grid/valuecodec.h"
+#include "tests/support/testhome.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ValueCodec;
+
+namespace {
+
+class ValueCodecTest : public ::testing::Test
+{
+protected:
+    // A module of 32 bytes holding `bytes` at offset 8.
+    void load(const QByteArray &bytes)
+    {
+        QByteArray module(32, '\x11');
+        module.replace(8, bytes.size(), bytes);
+        TestHome::writeAll(path(), module);
+        ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
+    }
+    QByteArray at8(int n) { return files.read(ModuleFiles::Working, 8, n); }
+    QString path() const { return dir.filePath("m.bin"); }
+
+    QTemporaryDir dir;
+    ModuleFiles files;
+};
+
+TEST_F(ValueCodecTest, ReadsEachTypeLittleEndian)
+{
+    const struct { QByteArray bytes; const char *type; std::optional<int> length; const char *text; } cases[] = {
+        {QByteArray::fromHex("0000803F"), "Float", {}, "1"},
+        {QByteArray::fromHex("0000C0BF"), "Float", {}, "-1.5"},
+        {QByteArray::fromHex("FFFF"), "Integer", {}, "-1"},
+        {QByteArray::fromHex("0080"), "Integer", {}, "-32768"},
+        {QByteArray::fromHex("4142004344"), "String", 5, "AB"},
+        {QByteArray("ABCDEFGHIJKLMNOP"), "String", 10, "ABCDEFGHIJ"},
+        {QByteArray::fromHex("0000803F"), "float", {}, ""},
+    };
+    for (const auto &c : cases) {
+        load(c.bytes);
+        EXPECT_EQ(ReadValue(files, 1, 8, QLatin1String(c.type), c.length, 64), QLatin1String(c.text)) << c.type;
+    }
+}
+
+TEST_F(ValueCodecTest, StringReadStopsAtTheLimitAndReadsPastTheEndAsZeros)
+{
+    QByteArray module(200, 'x');
+    TestHome::writeAll(path(), module);
+    ASSERT_TRUE(files.open(1, path()));
+    EXPECT_EQ(ReadValue(files, 1, 0, "String", 100, 64).size(), 64);
+    EXPECT_EQ(ReadValue(files, 1, 190, "String", std::nullopt, 99), QString(10, 'x'));
+    EXPECT_EQ(ReadValue(files, 1, 198, "Float", std::nullopt, 64), ReadValue(files, 1, 198, "Float", std::nullopt, 64));
+}
+
+TEST_F(ValueCodecTest, FloatTextHasSevenSignificantDigits)
+{
+    const struct { float value; const char *text; } cases[] = {
+        {0.5f, "0.5"}, {1.0f / 3.0f, "0.3333333"}, {12345678.0f, "1.234568E+07"}, {1e-5f, "1E-05"},
+        {-2.25f, "-2.25"}, {100.0f, "100"}, {-0.0f, "0"}, {1234567.0f, "1234567"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(formatFloat(c.value), QLatin1String(c.text));
+}
+
+TEST_F(ValueCodecTest, WritesNumbersRoundingIntegersHalfToEven)
+{
+    const struct { const char *type; const char *text; QByteArray bytes; } cases[] = {
+        {"Integer", "2.5", QByteArray::fromHex("0200")}, {"Integer", "3.5", QByteArray::fromHex("0400")},
+        {"Integer", "-0.4", QByteArray::fromHex("0000")}, {"Integer", "-32768", QByteArray::fromHex("0080")},
+        {"Float", "1", QByteArray::fromHex("0000803F")}, {"Float", "-1.5e0", QByteArray::fromHex("0000C0BF")},
+    };
+    for (const auto &c : cases) {
+        load(QByteArray(4, '\x11'));
+        EXPECT_EQ(WriteValue(files, 1, 8, QLatin1String(c.type), 0, QLatin1String(c.text)), WriteResult::Written);
+        EXPECT_EQ(at8(int(c.bytes.size())), c.bytes) << c.type << " " << c.text;
+    }
+}
+
+TEST_F(ValueCodecTest, RefusesBadNumbersAndWritesNothing)
+{
+    const struct { const char *type; const char *text; WriteResult result; } cases[] = {
+        {"Integer", "32768", WriteResult::OutOfRange}, {"Integer", "-32769", WriteResult::OutOfRange},
+        {"Float", "1e39", WriteResult::OutOfRange}, {"Float", "abc", WriteResult::NotANumber},
+        {"Integer", "1,5", WriteResult::NotANumber}, {"Float", "", WriteResult::NotANumber},
+    };
+    for (const auto &c : cases) {
+        load(QByteArray(4, '\x11'));
+        EXPECT_EQ(WriteValue(files, 1, 8, QLatin1String(c.type), 0, QLatin1String(c.text)), c.result) << c.text;
+        EXPECT_EQ(at8(4), QByteArray(4, '\x11'));
+    }
+}
+
+TEST_F(ValueCodecTest, WritesStringsClearingTheFieldButItsFirstByte)
+{
+    const struct { QByteArray before; int length; const char *text; QByteArray after; } cases[] = {
+        {QByteArray::fromHex("4142004344"), 5, "XY", QByteArray::fromHex("5859000000")},
+        {QByteArray::fromHex("41424344"), 4, "", QByteArray::fromHex("41000000")},
+        {QByteArray::fromHex("41424344"), 0, "xy", QByteArray::fromHex("78794344")},
+        {QByteArray::fromHex("41424344"), 2, "WXYZ", QByteArray::fromHex("57584344")},
+    };
+    for (const auto &c : cases) {
+        load(c.before);
+        EXPECT_EQ(WriteValue(files, 1, 8, "String", c.length, QLatin1String(c.text)), WriteResult::Written);
+        EXPECT_EQ(at8(int(c.after.size())), c.after) << c.text;
+    }
+}
+
+TEST_F(ValueCodecTest, NeverExtendsTheFile)
+{
+    load(QByteArray());
+    EXPECT_EQ(WriteValue(files, 1, 30, "Float", 0, "1"), WriteResult::OutsideFile);
+    EXPECT_EQ(WriteValue(files, 1, 28, "String", 8, "abc"), WriteResult::OutsideFile);
+    EXPECT_EQ(WriteValue(files, 1, 28, "Float", 0, "1"), WriteResult::Written);
+    EXPECT_EQ(files.size(1), 32);
+    EXPECT_EQ(WriteValue(files, 2, 0, "Float", 0, "1"), WriteResult::NoFile);
+}
+
+TEST(IsNumberKey, AcceptsDigitsPointSlashMinusAndEditKeys)
+{
+    for (int code : {46, 47, 48, 57, 8, 45, 22, 24, 26})
+        EXPECT_TRUE(IsNumberKey(code)) << code;
+    for (int code : {int('e'), int('E'), int('+'), int(' '), int('a'), 44, 58, 0, 13})
+        EXPECT_FALSE(IsNumberKey(code)) << code;
+}
+
+} // namespace

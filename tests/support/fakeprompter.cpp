@@ -1,0 +1,73 @@
+#include "tests/support/fakeprompter.h"
+
+Prompter::Answer FakePrompter::ask(const QString &text, const QString &title, Buttons buttons, Icon icon)
+{
+    calls.push_back({QStringLiteral("ask"), text, title, buttons, icon});
+    if (answers.empty())
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+void FakePrompter::inform(const QString &text, const QString &title, Icon icon)
+{
+    calls.push_back({QStringLiteral("inform"), text, title, Buttons::Ok, icon});
+}
+
+QString FakePrompter::chooseOpenFile(const QString &filter, const QString &start)
+{
+    calls.push_back({QStringLiteral("open"), start, filter});
+    if (files.empty())
+        return QString();
+    const QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+QString FakePrompter::chooseSaveFile(const QString &filter, const QString &start)
+{
+    calls.push_back({QStringLiteral("save"), start, filter});
+    if (files.empty())
+        return QString();
+    const QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+std::optional<Rgb> FakePrompter::chooseColour(Rgb)
+{
+    calls.push_back({QStringLiteral("colour"), {}, {}});
+    if (colours.empty())
+        return std::nullopt;
+    const auto c = colours.front();
+    colours.pop_front();
+    return c;
+}
+
+void FakePrompter::beep()
+{
+    calls.push_back({QStringLiteral("beep"), {}, {}});
+}
+
+void FakePrompter::setBusy(bool busy)
+{
+    calls.push_back({QStringLiteral("busy"), busy ? QStringLiteral("on") : QStringLiteral("off"), {}});
+}
+
+int FakePrompter::count(const QString &kind) const
+{
+    int n = 0;
+    for (const Call &c : calls)
+        n += c.kind == kind;
+    return n;
+}
+
+QStringList FakePrompter::messages() const
+{
+    QStringList out;
+    for (const Call &c : calls)
+        if (c.kind == QLatin1String("ask") || c.kind == QLatin1String("inform"))
+            out << c.text;
+    return out;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "document/prompter.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+// A scripted Prompter: answers and chosen files are queued by the test, and
+// every call is recorded with its exact texts.
+class FakePrompter : public Prompter
+{
+public:
+    struct Call
+    {
+        QString kind; // "ask", "inform", "open", "save", "colour", "beep", "busy"
+        QString text;
+        QString title;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::None;
+    };
+
+    std::deque<Answer> answers;
+    std::deque<QString> files;
+    std::deque<std::optional<Rgb>> colours;
+    std::vector<Call> calls;
+
+    Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    void inform(const QString &text, const QString &title, Icon icon) override;
+    QString chooseOpenFile(const QString &filter, const QString &start) override;
+    QString chooseSaveFile(const QString &filter, const QString &start) override;
+    std::optional<Rgb> chooseColour(Rgb initial) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+
+    int count(const QString &kind) const;
+    // The texts of the message boxes (ask and inform), in order.
+    QStringList messages() const;
+};
