@@ -1,0 +1,30 @@
+#pragma once
+
+#include "converter/conversionreport.h"
+
+#include <QString>
+
+// Turns the bookmarks of a .hbk file into the entries of one firmware-version
+// section of the .vt bookmark file beside it. The one conversion that the
+// Kestrin window, `Kestrin --convert` and the editor's command line share.
+class HbkConverter
+{
+public:
+    struct Options
+    {
+        // A record whose count field is above 1 becomes that many entries.
+        bool expandArrays = false;
+    };
+
+    static constexpr int MaxArrayCount = 4096;
+
+    // Writes `offset` = the number of entries written, then per entry the keys
+    // description, offset, type, length and file, all in one atomic write of
+    // the .vt file. Keys of the section not written here, and every other
+    // section, stay as they were. On failure nothing is written.
+    static ConversionReport convert(const QString &hbkPath, const QString &section, const Options &options);
+
+    // vshmain.hbk gives vshmain.vt: the last three characters replaced by
+    // "vt"; a file name without a three-letter extension gets ".vt" appended.
+    static QString outputPathFor(const QString &hbkPath);
+};
