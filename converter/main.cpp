@@ -1,0 +1,91 @@
+#include "converter/hbkconverter.h"
+#include "converter/kestrinwindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+// A conversion from the command line needs no display, so the widget
+// application is made only when the window may open.
+bool mayOpenWindow(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--convert") == 0 || std::strncmp(arg, "--convert=", 10) == 0
+            || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help-all") == 0
+            || std::strcmp(arg, "-?") == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const bool window = mayOpenWindow(argc, argv);
+    std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrin"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Converts .hbk bookmark files of a hex editor into .vt bookmark "
+                                                    "files of VantorEditor. Without --convert the window opens."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption convertOption(QStringLiteral("convert"),
+                                           QStringLiteral("Convert <file> without opening a window."),
+                                           QStringLiteral("file"));
+    const QCommandLineOption firmwareOption(QStringLiteral("firmware"),
+                                            QStringLiteral("Section (firmware version) to write, default 5.00."),
+                                            QStringLiteral("version"), QStringLiteral("5.00"));
+    const QCommandLineOption expandOption(QStringLiteral("expand-arrays"),
+                                          QStringLiteral("Turn a bookmark with a count above 1 into one entry per "
+                                                         "element."));
+    parser.addOption(convertOption);
+    parser.addOption(firmwareOption);
+    parser.addOption(expandOption);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The .hbk file to show in the window."),
+                                 QStringLiteral("[file]"));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const auto usageError = [&](const QString &text) {
+        err << "Kestrin: " << text << "\nTry 'Kestrin --help'.\n";
+        return ExitUsage;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        out << parser.helpText();
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1 || (parser.isSet(convertOption) && !positional.isEmpty()))
+        return usageError(QStringLiteral("Unexpected argument \"%1\".").arg(positional.last()));
+
+    HbkConverter::Options options;
+    options.expandArrays = parser.isSet(expandOption);
+    if (parser.isSet(convertOption)) {
+        const ConversionReport report =
+            HbkConverter::convert(parser.value(convertOption), parser.value(firmwareOption), options);
+        if (!report.ok) {
+            err << report.message << '\n';
+            return ExitFailure;
+        }
+        out << report.statusLine() << '\n';
+        return 0;
+    }
+
+    KestrinWindow kestrin;
+    kestrin.setInput(positional.value(0), parser.value(firmwareOption), options.expandArrays);
+    kestrin.show();
+    return app->exec();
+}
