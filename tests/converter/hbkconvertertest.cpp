@@ -1,0 +1,328 @@
+#include "hbkbuilder.h"
+
+#include "bookmarks/bookmarksection.h"
+#include "common/inifile.h"
+#include "converter/hbkconverter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HbkConverterTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    static QByteArray contents(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static ConversionReport convert(const QString &hbk, const QString &section = QStringLiteral("5.00"),
+                                    bool expand = false)
+    {
+        HbkConverter::Options options;
+        options.expandArrays = expand;
+        return HbkConverter::convert(hbk, section, options);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QString key(int n, const char *field)
+{
+    return BookmarkSection::entryKey(n, field);
+}
+
+TEST_F(HbkConverterTest, ThreeRecordsWriteThreeEntriesKeyByKeyInOrder)
+{
+    const QString hbk = HbkBuilder()
+                            .record("Font red", "0001A0E8", "00000004")
+                            .record("Menu count", "00000200", "00000002")
+                            .record("Title", "0000F000", "00000014")
+                            .writeTo(path("vshmain.hbk"));
+
+    const ConversionReport report = convert(hbk);
+
+    ASSERT_TRUE(report.ok) << report.message.toStdString();
+    EXPECT_EQ(report.outputPath, path("vshmain.vt"));
+    EXPECT_EQ(report.entriesWritten, 3);
+    EXPECT_TRUE(report.skipped.empty());
+    EXPECT_EQ(contents(path("vshmain.vt")),
+              QByteArray("[5.00]\r\n"
+                         "offset=3\r\n"
+                         "entry.1.description=Font red\r\nentry.1.offset=0001A0E8\r\n"
+                         "entry.1.type=Float\r\nentry.1.length=0\r\nentry.1.file=1\r\n"
+                         "entry.2.description=Menu count\r\nentry.2.offset=00000200\r\n"
+                         "entry.2.type=Integer\r\nentry.2.length=0\r\nentry.2.file=1\r\n"
+                         "entry.3.description=Title\r\nentry.3.offset=0000F000\r\n"
+                         "entry.3.type=String\r\nentry.3.length=20\r\nentry.3.file=1\r\n"));
+    EXPECT_EQ(report.statusLine(),
+              QStringLiteral("Wrote 3 bookmarks to section \"5.00\" of %1.").arg(QDir::toNativeSeparators(path("vshmain.vt"))));
+}
+
+TEST_F(HbkConverterTest, EmptyRecordIsSkippedAndNotCounted)
+{
+    const QString hbk = HbkBuilder()
+                            .record("First", "10", "4")
+                            .emptyRecord()
+                            .record("Third", "30", "2")
+                            .writeTo(path("a.hbk"));
+
+    const ConversionReport report = convert(hbk);
+
+    ASSERT_TRUE(report.ok);
+    IniFile vt(path("a.vt"));
+    EXPECT_EQ(vt.read("5.00", "offset"), "2");
+    EXPECT_EQ(vt.read("5.00", key(1, "description")), "First");
+    EXPECT_EQ(vt.read("5.00", key(2, "description")), "Third");
+    EXPECT_EQ(vt.read("5.00", key(2, "offset")), "30");
+    EXPECT_EQ(vt.read("5.00", key(3, "description")), IniFile::Missing);
+    ASSERT_EQ(report.skipped.size(), 1u);
+    EXPECT_EQ(report.skipped[0].record, 2);
+    EXPECT_EQ(report.skipped[0].reason, ConversionReport::SkipReason::Empty);
+    EXPECT_TRUE(report.statusLine().endsWith(" Skipped 1 record of 3: 1 empty.")) << report.statusLine().toStdString();
+}
+
+TEST_F(HbkConverterTest, EveryWholeRecordIsReadAndATrailingPartialOneIgnored)
+{
+    struct Case
+    {
+        int records;
+        int trailing;
+    };
+    for (const Case c : {Case{1, 0}, Case{2, 655}, Case{3, 1}, Case{0, 655}}) {
+        HbkBuilder builder;
+        for (int i = 1; i <= c.records; ++i)
+            builder.record("Bookmark " + QByteArray::number(i), "1" + QByteArray::number(i), "4");
+        builder.trailing(c.trailing);
+        const QString hbk = builder.writeTo(path(QStringLiteral("r%1_%2.hbk").arg(c.records).arg(c.trailing)));
+
+        const ConversionReport report = convert(hbk);
+
+        SCOPED_TRACE(testing::Message() << c.records << " records, " << c.trailing << " trailing bytes");
+        ASSERT_TRUE(report.ok);
+        EXPECT_EQ(report.recordsRead, c.records);
+        IniFile vt(report.outputPath);
+        EXPECT_EQ(vt.read("5.00", "offset"), QString::number(c.records));
+        EXPECT_EQ(vt.read("5.00", key(c.records + 1, "description")), IniFile::Missing);
+        if (c.records > 0) {
+            EXPECT_EQ(vt.read("5.00", key(c.records, "description")), QStringLiteral("Bookmark %1").arg(c.records));
+        }
+    }
+}
+
+TEST_F(HbkConverterTest, FileShorterThanTheHeaderWritesNothing)
+{
+    for (const int size : {0, 1, 447}) {
+        const QString hbk = path(QStringLiteral("short%1.hbk").arg(size));
+        HbkBuilder().writeTo(hbk);
+        QFile::resize(hbk, size);
+
+        const ConversionReport report = convert(hbk);
+
+        SCOPED_TRACE(size);
+        EXPECT_FALSE(report.ok);
+        EXPECT_TRUE(report.message.contains(QDir::toNativeSeparators(hbk)));
+        EXPECT_TRUE(report.message.contains("shorter than the 448-byte header"));
+        EXPECT_FALSE(QFile::exists(HbkConverter::outputPathFor(hbk)));
+    }
+}
+
+TEST_F(HbkConverterTest, SizeValueDecidesTheTypeAndUnusableFieldsSkipTheRecord)
+{
+    using R = ConversionReport::SkipReason;
+    struct Case
+    {
+        QByteArray offset;
+        QByteArray size;
+        const char *type; // nullptr: the record is skipped for `reason`
+        const char *length;
+        R reason;
+    };
+    const Case cases[] = {
+        {"100", "00000004", "Float", "0", {}},
+        {"100", "00000002", "Integer", "0", {}},
+        {"100", "00000014", "String", "20", {}},
+        {"100", "00000020", "String", "32", {}},
+        {"100", "00000010", "String", "16", {}},
+        {"100", "00000024", "String", "36", {}},
+        {"100", "0000000a", "String", "10", {}},
+        {"100", QByteArray("000\0\0" "00004", 10), "Float", "0", {}},
+        {"", "4", nullptr, nullptr, R::OffsetNotHex},
+        {"0x100", "4", nullptr, nullptr, R::OffsetNotHex},
+        {"100", "", nullptr, nullptr, R::SizeNotHex},
+        {"100", "0x14", nullptr, nullptr, R::SizeNotHex},
+        {"100", "1 4", nullptr, nullptr, R::SizeNotHex},
+        {"100", "10000000000000000", nullptr, nullptr, R::OutOfRange},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.offset.toStdString() + " / " + c.size.toStdString());
+        const QString hbk = HbkBuilder().record("v", c.offset, c.size).writeTo(path("one.hbk"));
+        const ConversionReport report = convert(hbk);
+        ASSERT_TRUE(report.ok);
+        IniFile vt(report.outputPath);
+        if (c.type) {
+            EXPECT_EQ(vt.read("5.00", key(1, "type")), c.type);
+            EXPECT_EQ(vt.read("5.00", key(1, "length")), c.length);
+            EXPECT_TRUE(report.skipped.empty());
+        } else {
+            EXPECT_EQ(vt.read("5.00", "offset"), "0");
+            ASSERT_EQ(report.skipped.size(), 1u);
+            EXPECT_EQ(report.skipped[0].reason, c.reason);
+            EXPECT_TRUE(report.statusLine().endsWith(
+                " Skipped 1 record of 1: 1 " + ConversionReport::reasonText(c.reason) + "."));
+        }
+    }
+}
+
+TEST_F(HbkConverterTest, DescriptionEndsAtItsFirstZeroByteAndStaysOnOneLine)
+{
+    const QString hbk = HbkBuilder()
+                            .record(QByteArray("Wave\0\0\0junk", 11), "10", "4")
+                            .record("Two\r\nlines\t[x]", "20", "4")
+                            .writeTo(path("desc.hbk"));
+
+    ASSERT_TRUE(convert(hbk).ok);
+
+    const QByteArray vt = contents(path("desc.vt"));
+    EXPECT_TRUE(vt.contains("entry.1.description=Wave\r\n"));
+    EXPECT_TRUE(vt.contains("entry.2.description=Two  lines [x]\r\n"));
+    EXPECT_FALSE(vt.contains("junk"));
+}
+
+TEST_F(HbkConverterTest, ConvertingAgainReplacesTheSectionAndKeepsEverythingElse)
+{
+    const QByteArray before = "; themes\n[4.00]\nPRXSize=123\nentry.1.description=Old\n\n"
+                              "[5.00]\nRFontStart=1A0E8\nentry.1.description=Stale\nentry.1.value=0.5\n\n"
+                              "[6.20]\noffset=0\n";
+    {
+        QFile f(path("vshmain.vt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    const QString hbk = path("vshmain.hbk");
+    HbkBuilder().record("A", "10", "4").record("B", "20", "2").writeTo(hbk);
+    ASSERT_TRUE(convert(hbk).ok);
+    HbkBuilder().record("C", "30", "00000010").writeTo(hbk);
+    ASSERT_TRUE(convert(hbk).ok);
+
+    EXPECT_EQ(contents(path("vshmain.vt")),
+              QByteArray("; themes\n[4.00]\nPRXSize=123\nentry.1.description=Old\n\n"
+                         "[5.00]\nRFontStart=1A0E8\nentry.1.description=C\nentry.1.value=0.5\n"
+                         "offset=1\nentry.1.offset=30\nentry.1.type=String\nentry.1.length=16\nentry.1.file=1\n"
+                         "entry.2.description=B\nentry.2.offset=20\nentry.2.type=Integer\nentry.2.length=0\n"
+                         "entry.2.file=1\n\n"
+                         "[6.20]\noffset=0\n"));
+}
+
+TEST_F(HbkConverterTest, Windows1252DescriptionReachesTheEditorsList)
+{
+    const QByteArray description = "Caf\xE9 \x80 5 \x9C";
+    const QString hbk = HbkBuilder().record(description, "0001A0E8", "00000004").writeTo(path("cp.hbk"));
+
+    ASSERT_TRUE(convert(hbk).ok);
+
+    EXPECT_TRUE(contents(path("cp.vt")).contains("entry.1.description=" + description + "\r\n"));
+    IniFile vt(path("cp.vt"));
+    const std::vector<BookmarkRow> rows = BookmarkSection::load(vt, QStringLiteral("5.00"), nullptr);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][BookmarkRow::Description], QStringLiteral(u"Caf\u00e9 \u20ac 5 \u0153"));
+    EXPECT_EQ(rows[0][BookmarkRow::Offset], "0001A0E8");
+    EXPECT_EQ(rows[0][BookmarkRow::Type], "Float");
+    EXPECT_EQ(rows[0][BookmarkRow::Len], "0");
+}
+
+TEST_F(HbkConverterTest, ExpandArraysTurnsACountIntoElements)
+{
+    const QString hbk = HbkBuilder()
+                            .record("Wave", "0001A0E8", "00000004", "00000003")
+                            .record("Names", "ff0", "00000010", "2")
+                            .record("Single", "100", "00000002", "00000001")
+                            .record("Huge", "100", "00000004", "00001001")
+                            .record("No count", "200", "00000004")
+                            .writeTo(path("arr.hbk"));
+
+    const ConversionReport plain = convert(hbk);
+    ASSERT_TRUE(plain.ok);
+    EXPECT_EQ(plain.entriesWritten, 5);
+    EXPECT_TRUE(plain.skipped.empty());
+
+    const ConversionReport expanded = convert(hbk, QStringLiteral("6.60"), true);
+    ASSERT_TRUE(expanded.ok);
+    IniFile vt(expanded.outputPath);
+    const QString s = QStringLiteral("6.60");
+    const QStringList expected[] = {
+        {"Wave [0]", "0001A0E8", "Float"}, {"Wave [1]", "0001A0EC", "Float"}, {"Wave [2]", "0001A0F0", "Float"},
+        {"Names [0]", "FF0", "String"},    {"Names [1]", "1000", "String"},   {"Single", "100", "Integer"},
+        {"No count", "200", "Float"},
+    };
+    EXPECT_EQ(vt.read(s, "offset"), QString::number(std::size(expected)));
+    int n = 0;
+    for (const QStringList &e : expected) {
+        ++n;
+        EXPECT_EQ(vt.read(s, key(n, "description")), e[0]);
+        EXPECT_EQ(vt.read(s, key(n, "offset")), e[1]);
+        EXPECT_EQ(vt.read(s, key(n, "type")), e[2]);
+    }
+    ASSERT_EQ(expanded.skipped.size(), 1u);
+    EXPECT_EQ(expanded.skipped[0].record, 4);
+    EXPECT_EQ(expanded.skipped[0].reason, ConversionReport::SkipReason::ArrayTooLarge);
+}
+
+TEST_F(HbkConverterTest, FailuresNameTheFileAndTheCauseAndWriteNothing)
+{
+    const QString good = HbkBuilder().record("A", "10", "4").writeTo(path("good.hbk"));
+    QDir(m_dir.path()).mkdir("folder.hbk");
+    const QString blocked = HbkBuilder().record("A", "10", "4").writeTo(path("blocked.hbk"));
+    QDir(m_dir.path()).mkdir("blocked.vt");
+
+    struct Case
+    {
+        QString input;
+        QString section;
+        QString named;
+        QString cause;
+    };
+    const Case cases[] = {
+        {"", "5.00", "", "No input file given"},
+        {"  ", "5.00", "", "No input file given"},
+        {path("missing.hbk"), "5.00", path("missing.hbk"), "does not exist"},
+        {path("folder.hbk"), "5.00", path("folder.hbk"), "cannot be read"},
+        {good, "", good, "No firmware version given"},
+        {good, "5.00]\nx", good, "cannot name a section"},
+        {blocked, "5.00", path("blocked.vt"), "not writable"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.input.toStdString() + " / " + c.section.toStdString());
+        const ConversionReport report = convert(c.input, c.section);
+        EXPECT_FALSE(report.ok);
+        EXPECT_TRUE(report.message.contains(c.cause)) << report.message.toStdString();
+        EXPECT_TRUE(report.message.contains(QDir::toNativeSeparators(c.named))) << report.message.toStdString();
+        EXPECT_EQ(report.statusLine(), report.message);
+    }
+    EXPECT_FALSE(QFile::exists(path("good.vt")));
+    EXPECT_FALSE(QFile::exists(path("missing.vt")));
+    EXPECT_TRUE(QFileInfo(path("blocked.vt")).isDir());
+}
+
+TEST(HbkConverterOutputPath, ReplacesTheExtensionWithVt)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"vshmain.hbk", "vshmain.vt"},
+        {"/themes/A.HBK", "/themes/A.vt"},
+        {"/themes/a.b/marks.bin", "/themes/a.b/marks.vt"},
+        {"/themes/a.b/marks", "/themes/a.b/marks.vt"},
+        {"/themes/marks.hb", "/themes/marks.hb.vt"},
+        {"/themes/.hbk", "/themes/.hbk.vt"},
+    };
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(HbkConverter::outputPathFor(in), out) << in.toStdString();
+}
+
+} // namespace

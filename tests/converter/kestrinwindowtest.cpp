@@ -1,0 +1,121 @@
+#include "hbkbuilder.h"
+
+#include "common/inifile.h"
+#include "converter/kestrinwindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records the failure prompts and answers the file dialog from a script.
+class ScriptedKestrinWindow : public KestrinWindow
+{
+public:
+    QStringList failures;
+    QStringList browseStarts;
+    QString browseAnswer;
+
+protected:
+    void showFailure(const QString &message) override { failures << message; }
+    QString chooseInputFile(const QString &startFolder) override
+    {
+        browseStarts << startFolder;
+        return browseAnswer;
+    }
+};
+
+class KestrinWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    }
+
+    template<typename T>
+    T *control(const char *name)
+    {
+        T *w = m_window.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void typeInto(const char *name, const QString &text)
+    {
+        QLineEdit *edit = control<QLineEdit>(name);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedKestrinWindow m_window;
+};
+
+TEST_F(KestrinWindowTest, ConvertWritesTheTypedSectionAndShowsTheStatus)
+{
+    EXPECT_EQ(m_window.windowTitle(), "hbk to vt converter");
+    EXPECT_EQ(control<QLineEdit>("Text2")->text(), "5.00");
+    const QString hbk = HbkBuilder()
+                            .record("Font", "1A0E8", "00000004")
+                            .emptyRecord()
+                            .record("Label", "200", "00000020")
+                            .writeTo(m_dir.filePath("vshmain.hbk"));
+
+    typeInto("Text1", hbk);
+    typeInto("Text2", "6.20");
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+
+    EXPECT_TRUE(m_window.failures.isEmpty()) << m_window.failures.join('\n').toStdString();
+    IniFile vt(m_dir.filePath("vshmain.vt"));
+    EXPECT_EQ(vt.read("6.20", "offset"), "2");
+    EXPECT_EQ(vt.read("6.20", "entry.2.description"), "Label");
+    EXPECT_EQ(vt.read("6.20", "entry.2.length"), "32");
+    EXPECT_EQ(vt.read("5.00", "offset"), IniFile::Missing);
+    EXPECT_EQ(m_window.statusText(),
+              QStringLiteral("Wrote 2 bookmarks to section \"6.20\" of %1. Skipped 1 record of 3: 1 empty.")
+                  .arg(QDir::toNativeSeparators(m_dir.filePath("vshmain.vt"))));
+}
+
+TEST_F(KestrinWindowTest, FailureIsPromptedAndTheStatusDropsTheLastSuccess)
+{
+    const QString hbk = HbkBuilder().record("A", "10", "4").writeTo(m_dir.filePath("a.hbk"));
+    typeInto("Text1", hbk);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    ASSERT_TRUE(m_window.failures.isEmpty());
+
+    const QString missing = m_dir.filePath("missing.hbk");
+    typeInto("Text1", missing);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+
+    ASSERT_EQ(m_window.failures.size(), 1);
+    EXPECT_TRUE(m_window.failures[0].contains(QDir::toNativeSeparators(missing)));
+    EXPECT_EQ(m_window.statusText(), "Nothing converted.");
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("missing.vt")));
+}
+
+TEST_F(KestrinWindowTest, BrowseStartsInTheProgramFolderAndFillsText1)
+{
+    m_window.browseAnswer = m_dir.filePath("chosen.hbk");
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("Text1")->text(), QDir::toNativeSeparators(m_window.browseAnswer));
+
+    m_window.browseAnswer.clear();
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("Text1")->text(), QDir::toNativeSeparators(m_dir.filePath("chosen.hbk")));
+
+    ASSERT_EQ(m_window.browseStarts.size(), 2);
+    EXPECT_EQ(m_window.browseStarts[0], QCoreApplication::applicationDirPath());
+    EXPECT_EQ(m_window.browseStarts[1], m_dir.path());
+}
+
+} // namespace
