@@ -6,6 +6,8 @@
 #include "document/modulefiles.h"
 #include "grid/valuecodec.h"
 
+#include <cstdio>
+
 namespace BookmarkSection {
 
 namespace {
@@ -14,7 +16,9 @@ constexpr int kLoadLimit = 64;
 
 QString entryKey(int n, const char *field)
 {
-    return QStringLiteral("entry.") + QString::number(n) + QLatin1Char('.') + QLatin1String(field);
+    char buffer[64];
+    const int length = std::snprintf(buffer, sizeof buffer, "entry.%d.%s", n, field);
+    return QString::fromLatin1(buffer, length);
 }
 
 int entryCount(IniFile &bookmarks, const QString &section)
@@ -26,6 +30,9 @@ int entryCount(IniFile &bookmarks, const QString &section)
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files)
 {
     IniFile::Batch batch(bookmarks);
+    std::optional<ModuleFiles::ReadCache> cache;
+    if (files)
+        cache.emplace(*files);
     std::vector<BookmarkRow> rows;
     const int n = entryCount(bookmarks, section);
     rows.reserve(size_t(n));

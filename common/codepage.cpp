@@ -1,5 +1,6 @@
 #include "common/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -30,11 +31,13 @@ namespace Codepage {
 
 QString toUnicode(const char *data, qsizetype size)
 {
-    QString out(size, Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+    // Latin-1 is right for all but 0x80-0x9F, which are rare in practice.
+    QString out = QString::fromLatin1(data, size);
+    const char *end = data + size;
+    for (const char *p = data; p != end; ++p) {
+        const auto b = static_cast<unsigned char>(*p);
+        if (b >= 0x80 && b < 0xA0)
+            out[p - data] = QChar(kHigh[b - 0x80]);
     }
     return out;
 }
@@ -61,6 +64,12 @@ QByteArray fromUnicode(const QString &text)
 
 QString lower(const QString &text)
 {
+    const auto needsFold = [](QChar ch) {
+        const char16_t c = ch.unicode();
+        return (c >= 'A' && c <= 'Z') || c >= 0xC0;
+    };
+    if (std::none_of(text.begin(), text.end(), needsFold))
+        return text;
     QString out = text;
     for (QChar &ch : out) {
         const char16_t c = ch.unicode();

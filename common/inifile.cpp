@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -15,7 +16,7 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-QString trimmed(QStringView text)
+QStringView trimmedView(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -23,30 +24,37 @@ QString trimmed(QStringView text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.mid(begin, end - begin);
+}
+
+bool needsFold(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar ch) {
+        const char16_t c = ch.unicode();
+        return (c >= 'A' && c <= 'Z') || c >= 0xC0;
+    });
 }
 
 // The section name of a header line, or a null string when it is not one.
-QString headerName(const QString &line)
+QString headerName(QStringView line)
 {
-    const QString t = trimmed(line);
+    const QStringView t = trimmedView(line);
     if (!t.startsWith(u'['))
         return QString();
     const qsizetype close = t.indexOf(u']');
     if (close < 0)
         return QString();
-    QString name = trimmed(QStringView(t).mid(1, close - 1));
+    QString name = trimmedView(t.mid(1, close - 1)).toString();
     return name.isNull() ? QStringLiteral("") : name;
 }
 
-QString keyOf(const QString &line)
+// The key of a key line, or an empty view for any other line.
+QStringView keyOf(QStringView line)
 {
-    if (trimmed(line).startsWith(u';'))
-        return QString();
+    if (trimmedView(line).startsWith(u';'))
+        return {};
     const qsizetype eq = line.indexOf(u'=');
-    if (eq < 0)
-        return QString();
-    return trimmed(QStringView(line).left(eq));
+    return eq < 0 ? QStringView() : trimmedView(line.left(eq));
 }
 
 } // namespace
@@ -59,6 +67,12 @@ IniFile::IniFile(const QString &path)
 bool IniFile::exists() const
 {
     return QFileInfo(m_path).isFile();
+}
+
+void IniFile::setLine(Line &line, QString text)
+{
+    line.owned = std::move(text);
+    line.text = line.owned;
 }
 
 void IniFile::refreshIfChanged()
@@ -83,16 +97,29 @@ void IniFile::refreshIfChanged()
 
 void IniFile::parse(const QByteArray &data)
 {
+    m_lastSection = -1;
     m_sections.clear();
     m_sectionIndex.clear();
+    m_keyStore.clear();
     m_sections.push_back(Section{}); // lines before the first header
-    const QString text = Codepage::toUnicode(data);
+    m_text = Codepage::toUnicode(data);
+    const QStringView text = m_text;
     const qsizetype firstBreak = text.indexOf(u'\n');
     m_eol = (firstBreak > 0 && text.at(firstBreak - 1) == u'\r') || data.isEmpty() ? QStringLiteral("\r\n")
                                                                                      : QStringLiteral("\n");
     m_trailingEol = data.isEmpty() || text.endsWith(u'\n');
-    if (data.isEmpty())
-        return;
+    // A first pass counts each section's lines, so the second allocates once per section.
+    std::vector<qsizetype> counts(1, 0);
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype end = text.indexOf(u'\n', at);
+        if (end < 0)
+            end = text.size();
+        if (!headerName(text.mid(at, end - at)).isNull())
+            counts.push_back(0);
+        ++counts.back();
+        at = end + 1;
+    }
+    m_sections.front().lines.reserve(size_t(counts.front()));
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf(u'\n', start);
@@ -101,42 +128,62 @@ void IniFile::parse(const QByteArray &data)
         qsizetype lineEnd = end;
         if (lineEnd > start && text.at(lineEnd - 1) == u'\r')
             --lineEnd;
-        QString line = text.mid(start, lineEnd - start);
+        const QStringView line = text.mid(start, lineEnd - start);
         const QString name = headerName(line);
         if (!name.isNull()) {
             Section section;
             section.name = name;
             section.hasHeader = true;
-            section.lines.push_back(std::move(line));
+            const qsizetype expected = counts[m_sections.size()];
+            section.lines.reserve(size_t(expected));
+            section.keys.reserve(expected);
+            section.lines.push_back(Line{line, {}});
             m_sections.push_back(std::move(section));
             const QString lowered = Codepage::lower(name);
             if (!m_sectionIndex.contains(lowered))
                 m_sectionIndex.insert(lowered, int(m_sections.size() - 1));
         } else {
             Section &current = m_sections.back();
-            current.lines.push_back(std::move(line));
+            current.lines.push_back(Line{line, {}});
             indexLine(current, int(current.lines.size() - 1));
         }
         start = end + 1;
     }
 }
 
+QStringView IniFile::keyView(QStringView key)
+{
+    if (!needsFold(key))
+        return key;
+    m_keyStore.push_back(Codepage::lower(key.toString()));
+    return m_keyStore.back();
+}
+
 void IniFile::indexLine(Section &section, int index)
 {
     if (!section.hasHeader)
         return;
-    const QString key = keyOf(section.lines[index]);
+    const QStringView key = keyOf(section.lines[size_t(index)].text);
     if (key.isNull())
         return;
-    const QString lowered = Codepage::lower(key);
-    if (!section.keys.contains(lowered))
-        section.keys.insert(lowered, index);
+    const QStringView lowered = keyView(key);
+    const qsizetype before = section.keys.size();
+    int &slot = section.keys[lowered];
+    if (section.keys.size() != before)
+        slot = index;
 }
 
 IniFile::Section *IniFile::findSection(const QString &name)
 {
-    const auto it = m_sectionIndex.constFind(Codepage::lower(trimmed(name)));
-    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[*it];
+    // Runs of reads and writes address one section; skip the hash for them.
+    if (m_lastSection >= 0 && m_lastSectionName == name)
+        return &m_sections[size_t(m_lastSection)];
+    const auto it = m_sectionIndex.constFind(Codepage::lower(trimmedView(name).toString()));
+    if (it == m_sectionIndex.constEnd())
+        return nullptr;
+    m_lastSectionName = name;
+    m_lastSection = *it;
+    return &m_sections[size_t(*it)];
 }
 
 QString IniFile::read(const QString &section, const QString &key)
@@ -146,45 +193,52 @@ QString IniFile::read(const QString &section, const QString &key)
     const Section *s = findSection(section);
     if (!s)
         return Missing;
-    const auto it = s->keys.constFind(Codepage::lower(trimmed(key)));
+    const QString lowered = Codepage::lower(key);
+    const auto it = s->keys.constFind(trimmedView(lowered));
     if (it == s->keys.constEnd())
         return Missing;
-    const QString &line = s->lines[*it];
-    QString value = trimmed(QStringView(line).mid(line.indexOf(u'=') + 1));
+    const QStringView line = s->lines[size_t(*it)].text;
+    QStringView value = trimmedView(line.mid(line.indexOf(u'=') + 1));
     if (value.size() > kMaxValueLength)
         value.truncate(kMaxValueLength);
-    return value;
+    return value.toString();
 }
 
 void IniFile::write(const QString &section, const QString &key, const QString &value)
 {
     if (m_batchDepth == 0 || !m_loaded)
         refreshIfChanged();
-    const QString keyName = trimmed(key);
+    const QStringView keyName = trimmedView(key);
     Section *s = findSection(section);
     if (!s) {
         Section fresh;
-        fresh.name = trimmed(section);
+        fresh.name = trimmedView(section).toString();
         fresh.hasHeader = true;
-        fresh.lines.push_back(QLatin1Char('[') + fresh.name + QLatin1Char(']'));
+        fresh.lines.push_back(Line{});
+        setLine(fresh.lines.back(), QLatin1Char('[') + fresh.name + QLatin1Char(']'));
         m_sections.push_back(std::move(fresh));
         m_sectionIndex.insert(Codepage::lower(m_sections.back().name), int(m_sections.size() - 1));
         s = &m_sections.back();
     }
-    const auto it = s->keys.constFind(Codepage::lower(keyName));
+    const QString lowered = Codepage::lower(keyName.toString());
+    const auto it = s->keys.constFind(QStringView(lowered));
     if (it != s->keys.constEnd()) {
-        QString &line = s->lines[*it];
-        QString replaced = trimmed(QStringView(line).left(line.indexOf(u'='))) + QLatin1Char('=') + value;
-        if (replaced == line)
+        Line &line = s->lines[size_t(*it)];
+        const QStringView stored = trimmedView(line.text.left(line.text.indexOf(u'=')));
+        const QStringView current = line.text.mid(line.text.indexOf(u'=') + 1);
+        if (line.text.indexOf(u'=') == stored.size() && current == value)
             return;
-        line = std::move(replaced);
+        setLine(line, stored.toString() + QLatin1Char('=') + value);
     } else {
         // After the section's last non-blank line, so blank separators stay between sections.
         int insertAt = int(s->lines.size());
-        while (insertAt > 1 && trimmed(s->lines[insertAt - 1]).isEmpty())
+        while (insertAt > 1 && trimmedView(s->lines[size_t(insertAt - 1)].text).isEmpty())
             --insertAt;
-        s->lines.insert(s->lines.begin() + insertAt, keyName + QLatin1Char('=') + value);
-        s->keys.insert(Codepage::lower(keyName), insertAt);
+        Line line;
+        setLine(line, keyName.toString() + QLatin1Char('=') + value);
+        s->lines.insert(s->lines.begin() + insertAt, std::move(line));
+        m_keyStore.push_back(lowered);
+        s->keys.insert(QStringView(m_keyStore.back()), insertAt);
     }
     m_dirty = true;
     if (m_batchDepth == 0)
@@ -196,12 +250,13 @@ bool IniFile::flush()
     if (!m_dirty)
         return true;
     QString text;
+    text.reserve(m_text.size() + 4096);
     bool first = true;
     for (const Section &section : m_sections) {
-        for (const QString &line : section.lines) {
+        for (const Line &line : section.lines) {
             if (!first)
                 text += m_eol;
-            text += line;
+            text += line.text;
             first = false;
         }
     }

@@ -43,23 +43,35 @@ public:
     };
 
 private:
+    // A line is a view into the parsed text, or into its own string once written.
+    struct Line
+    {
+        QStringView text;
+        QString owned;
+    };
     struct Section
     {
         QString name;
         bool hasHeader = false;
-        std::vector<QString> lines;
-        QHash<QString, int> keys; // lower-cased key -> index into lines
+        std::vector<Line> lines;
+        QHash<QStringView, int> keys; // lower-cased key -> index into lines
     };
 
     void refreshIfChanged();
     void parse(const QByteArray &data);
     void indexLine(Section &section, int index);
+    QStringView keyView(QStringView key);
+    static void setLine(Line &line, QString text);
     Section *findSection(const QString &name);
     bool flush();
 
     QString m_path;
+    QString m_text;                // the file as parsed; lines and keys point into it
+    std::vector<QString> m_keyStore; // lower-cased keys that are not in m_text as they are
     std::vector<Section> m_sections;
     QHash<QString, int> m_sectionIndex;
+    QString m_lastSectionName;
+    int m_lastSection = -1;
     QString m_eol = QStringLiteral("\r\n");
     bool m_trailingEol = true;
     bool m_loaded = false;

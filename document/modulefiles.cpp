@@ -22,8 +22,22 @@ bool ModuleFiles::open(int slot, const QString &path)
 
 void ModuleFiles::close(int slot)
 {
-    if (slot == Working || slot == Held)
+    if (slot == Working || slot == Held) {
         m_files[slot - 1].reset();
+        m_cache[slot - 1].reset();
+    }
+}
+
+void ModuleFiles::dropCache()
+{
+    m_cache[0].reset();
+    m_cache[1].reset();
+}
+
+ModuleFiles::ReadCache::~ReadCache()
+{
+    if (--m_files.m_cacheDepth == 0)
+        m_files.dropCache();
 }
 
 void ModuleFiles::closeAll()
@@ -53,7 +67,19 @@ QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
 {
     QByteArray out(count, '\0');
     QFile *f = file(slot);
-    if (!f || offset < 0 || count <= 0 || !f->seek(offset))
+    if (!f || offset < 0 || count <= 0)
+        return out;
+    if (m_cacheDepth > 0) {
+        auto &cache = m_cache[slot - 1];
+        if (!cache && f->seek(0))
+            cache = f->readAll();
+        if (cache) {
+            if (offset < cache->size())
+                std::copy_n(cache->constData() + offset, std::min(count, cache->size() - offset), out.data());
+            return out;
+        }
+    }
+    if (!f->seek(offset))
         return out;
     const qint64 got = f->read(out.data(), count);
     if (got < count)
@@ -68,5 +94,7 @@ bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
         return false;
     if (!f->seek(offset) || f->write(bytes) != bytes.size())
         return false;
+    if (auto &cache = m_cache[slot - 1])
+        std::copy(bytes.begin(), bytes.end(), cache->begin() + offset);
     return f->flush();
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 
 // The open module files by number: 1 the working file, 2 the held module file.
 // Offsets are 0-based. Reads past the end give zero bytes for what is missing;
@@ -26,8 +27,25 @@ public:
     QByteArray read(int slot, qint64 offset, qint64 count);
     bool write(int slot, qint64 offset, const QByteArray &bytes);
 
+    // While one is alive, reads are served from whole-file copies made on
+    // first use, instead of a seek and a read each: for loading many values.
+    class ReadCache
+    {
+    public:
+        explicit ReadCache(ModuleFiles &files) : m_files(files) { ++m_files.m_cacheDepth; }
+        ~ReadCache();
+        ReadCache(const ReadCache &) = delete;
+        ReadCache &operator=(const ReadCache &) = delete;
+
+    private:
+        ModuleFiles &m_files;
+    };
+
 private:
     QFile *file(int slot) const;
+    void dropCache();
 
     std::array<std::unique_ptr<QFile>, 2> m_files;
+    std::array<std::optional<QByteArray>, 2> m_cache;
+    int m_cacheDepth = 0;
 };
