@@ -1,18 +1,20 @@
 #include "app/mainwindow.h"
 
+#include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
+#include "grid/gridview.h"
 
+#include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 
 namespace {
 
@@ -31,26 +33,16 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     , m_doc(document)
 {
     setObjectName(QStringLiteral("Form1"));
-    m_list = new QTableView(this);
-    m_list->setObjectName(QStringLiteral("list_1"));
-    m_list->setModel(&m_doc.model());
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    m_list->horizontalHeader()->moveSection(BookmarkRow::Number, 0);
-    m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setAlternatingRowColors(true);
-    setCentralWidget(m_list);
+    m_grid = new GridView(m_doc, this);
+    m_grid->setObjectName(QStringLiteral("list_1"));
+    setCentralWidget(m_grid);
 
     buildMenus();
+    buildButtons();
     buildStatusBar();
-    resize(700, 660);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(&m_doc, &PrxDocument::changed, this, &MainWindow::syncFromDocument);
-    connect(&m_doc, &PrxDocument::columnLayoutRequested, this, &MainWindow::applyColumnLayout);
-    applyColumnLayout();
     syncFromDocument();
 }
 
@@ -77,6 +69,41 @@ void MainWindow::buildMenus()
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     addItem(help, QStringLiteral("&About"), "menuAbout");
+
+    // Not on the menu bar: popped up by the ">" button.
+    m_offsetPop = new QMenu(QStringLiteral("offsetPop"), this);
+    m_offsetPop->setObjectName(QStringLiteral("menuoffsetPop"));
+    const struct { const char *text; const char *name; const char *type; } items[] = {
+        {"&Float", "menuFloatData", "Float"}, {"&Integer", "menuIntData", "Integer"},
+        {"&String ", "menuStringData", "String"}};
+    for (const auto &item : items) {
+        const QString type = QLatin1String(item.type);
+        connect(addItem(m_offsetPop, QLatin1String(item.text), item.name), &QAction::triggered, this,
+                [this, type] { m_doc.list().AddTypedEntry(type); });
+    }
+}
+
+void MainWindow::buildButtons()
+{
+    // The bottom strip: its top lies at 9000 twips, the buttons 60 below it.
+    const struct { int index; const char *caption; int left; int width; } buttons[] = {
+        {1, "Add Offset", 90, 1455}, {2, "Remove Offset", 1935, 1455}, {3, "Refresh Bookmark", 3465, 1620},
+        {4, "Save Bookmark", 5160, 1455}, {5, "View Offsets", 6690, 1455}};
+    for (const auto &b : buttons) {
+        auto *button = new QPushButton(QLatin1String(b.caption), m_grid);
+        button->setObjectName(QStringLiteral("cmdBookmark(%1)").arg(b.index));
+        button->setGeometry(m_grid->twips(b.left, 9060, b.width, 360));
+        button->setFocusPolicy(Qt::TabFocus);
+        const int index = b.index;
+        connect(button, &QPushButton::clicked, this, [this, index] { m_doc.list().cmdBookmark_Click(index); });
+        if (index == 5)
+            m_viewButton = button;
+    }
+    auto *more = new QPushButton(QStringLiteral(">"), m_grid);
+    more->setObjectName(QStringLiteral("Command1"));
+    more->setGeometry(m_grid->twips(1560, 9060, 300, 360));
+    more->setFocusPolicy(Qt::TabFocus);
+    connect(more, &QPushButton::clicked, this, [this] { m_offsetPop->popup(QCursor::pos()); });
 }
 
 void MainWindow::buildStatusBar()
@@ -84,17 +111,20 @@ void MainWindow::buildStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("statBar"));
     bar->setSizeGripEnabled(false);
+    bar->setMouseTracking(true);
+    bar->installEventFilter(this);
     const int stretch[3] = {0, 3, 1};
     for (int i = 0; i < 3; ++i) {
         m_panels[i] = new QLabel(bar);
         m_panels[i]->setObjectName(QStringLiteral("statBar(%1)").arg(i + 1));
         m_panels[i]->setFrameShape(QFrame::StyledPanel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
+        m_panels[i]->setMouseTracking(true);
+        m_panels[i]->installEventFilter(this);
         bar->addWidget(m_panels[i], stretch[i]);
     }
     m_panels[0]->setToolTip(QStringLiteral("Click to change PRX version"));
-    m_panels[0]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("PRX Version:  00.00")) + 16);
-    m_panels[0]->installEventFilter(this);
+    m_panels[0]->setFixedWidth(m_grid->twips(0, 0, 2100, 0).width());
 
     m_version = new QComboBox(this);
     m_version->setObjectName(QStringLiteral("cmbVersion"));
@@ -111,24 +141,51 @@ void MainWindow::buildStatusBar()
     });
 }
 
+OffsetDescriptionDialog *MainWindow::offsetDescription()
+{
+    if (!m_offsetDescription)
+        m_offsetDescription = new OffsetDescriptionDialog(m_doc, this);
+    return m_offsetDescription;
+}
+
 void MainWindow::showVersionBox()
 {
+    if (m_version->isVisible())
+        return;
     const QRect panel = m_panels[0]->geometry();
     const QPoint topLeft = statusBar()->mapTo(this, panel.topLeft());
-    m_version->setGeometry(QRect(topLeft, QSize(std::max(panel.width(), 90), panel.height())));
+    m_version->setGeometry(QRect(topLeft, QSize(panel.width(), panel.height())));
     m_version->setEditText(m_doc.prxversion);
     m_version->show();
     m_version->raise();
     m_version->setFocus();
 }
 
+void MainWindow::statusBarMoved(int x)
+{
+    if (x < m_panels[0]->geometry().right())
+        showVersionBox();
+    else if (!m_version->view()->isVisible())
+        m_version->hide();
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!m_version)
+        return QMainWindow::eventFilter(watched, event);
+    const bool inStatusBar = watched == statusBar() || watched == m_panels[0] || watched == m_panels[1] ||
+                             watched == m_panels[2];
+    if (inStatusBar && event->type() == QEvent::MouseMove) {
+        const auto *widget = static_cast<QWidget *>(watched);
+        const QPoint at = widget->mapTo(statusBar(), static_cast<QMouseEvent *>(event)->position().toPoint());
+        statusBarMoved(at.x());
+    }
     if (watched == m_panels[0] && event->type() == QEvent::MouseButtonPress) {
         showVersionBox();
         return true;
     }
-    if ((watched == m_version || watched == m_version->lineEdit()) && event->type() == QEvent::KeyPress) {
+    const bool inVersionBox = watched == m_version || watched == m_version->lineEdit();
+    if (inVersionBox && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const QString text = m_version->currentText();
@@ -137,7 +194,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if ((watched == m_version || watched == m_version->lineEdit()) && event->type() == QEvent::FocusOut) {
+    if (inVersionBox && event->type() == QEvent::FocusOut) {
         if (!m_version->view()->isVisible() && !m_version->hasFocus() && !m_version->lineEdit()->hasFocus())
             m_version->hide();
     }
@@ -152,37 +209,12 @@ void MainWindow::syncFromDocument()
     m_savePrx->setEnabled(m_doc.savePrxEnabled());
     m_vshTool->setEnabled(m_doc.vshToolEnabled());
     m_vshTool->setChecked(m_doc.vshToolChecked());
+    m_viewButton->setText(BookmarkList::viewButtonCaption(m_doc.ExpertFlag));
     if (m_version->count() != m_doc.FirmwareList.size()) {
         m_version->clear();
         m_version->addItems(m_doc.FirmwareList);
     }
-    applyColours();
-}
-
-void MainWindow::applyColumnLayout()
-{
-    const bool expert = m_doc.ExpertFlag;
-    for (int c : {int(BookmarkRow::Offset), int(BookmarkRow::Type), int(BookmarkRow::Len), int(BookmarkRow::File)})
-        m_list->setColumnHidden(c, !expert);
-    QHeaderView *header = m_list->horizontalHeader();
-    header->resizeSection(BookmarkRow::Number, 44);
-    header->resizeSection(BookmarkRow::Description, expert ? 300 : 420);
-    header->resizeSection(BookmarkRow::Value, 110);
-    header->resizeSection(BookmarkRow::Offset, 80);
-    header->resizeSection(BookmarkRow::Type, 60);
-    header->resizeSection(BookmarkRow::Len, 40);
-}
-
-void MainWindow::applyColours()
-{
-    const auto &grid = m_doc.colours;
-    QPalette palette = m_list->palette();
-    const QPalette base = QApplication::palette();
-    palette.setColor(QPalette::Text, grid[2] ? QColor(grid[2]->red, grid[2]->green, grid[2]->blue)
-                                             : base.color(QPalette::WindowText));
-    palette.setColor(QPalette::Base, grid[3] ? QColor(grid[3]->red, grid[3]->green, grid[3]->blue)
-                                             : base.color(QPalette::Window));
-    m_list->setPalette(palette);
+    m_grid->syncFromDocument();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -2,15 +2,18 @@
 
 #include <QMainWindow>
 
+class GridView;
+class OffsetDescriptionDialog;
 class PrxDocument;
 class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
-class QTableView;
+class QPushButton;
 
-// The main window (Form1): menus, the bookmark list, the status bar and the
-// version combo box over its first panel. All state lives in the document.
+// The main window (Form1): menus, the bookmark grid with its buttons, the
+// status bar and the version combo box over its first panel. All state lives
+// in the document.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -18,9 +21,10 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(PrxDocument &document, QWidget *parent = nullptr);
 
-    QTableView *list() const { return m_list; }
+    GridView *grid() const { return m_grid; }
+    OffsetDescriptionDialog *offsetDescription();
 
-    // Shows the version combo box over the first status panel.
+    // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
 
 protected:
@@ -29,15 +33,18 @@ protected:
 
 private:
     void buildMenus();
+    void buildButtons();
     void buildStatusBar();
     void syncFromDocument();
-    void applyColumnLayout();
-    void applyColours();
+    void statusBarMoved(int x);
 
     PrxDocument &m_doc;
-    QTableView *m_list = nullptr;
+    GridView *m_grid = nullptr;
     QMenu *m_savePrx = nullptr;
+    QMenu *m_offsetPop = nullptr;
     QAction *m_vshTool = nullptr;
+    QPushButton *m_viewButton = nullptr;
     QLabel *m_panels[3] = {};
     QComboBox *m_version = nullptr;
+    OffsetDescriptionDialog *m_offsetDescription = nullptr;
 };

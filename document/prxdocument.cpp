@@ -139,7 +139,7 @@ void PrxDocument::openFromCommandLine(const QString &argument)
 
 void PrxDocument::openFromMenu()
 {
-    emit hideEditorRequested();
+    m_editor.hide();
     const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), prxtempname);
     if (chosen.isEmpty() || chosen == prxtempname)
         return;
@@ -281,7 +281,7 @@ void PrxDocument::versionEnter(const QString &text)
 
 void PrxDocument::versionClick(const QString &text)
 {
-    emit hideEditorRequested();
+    m_editor.hide();
     prxversion = text;
     if (isFile(currentModuleFile) && Firmware::isScrambled(prxversion)) {
         if (!makeWorkingCopy())
@@ -305,10 +305,10 @@ void PrxDocument::ReloadBookmark()
                                                           isFile(currentModuleFile) ? &m_files : nullptr)
                                   : std::vector<BookmarkRow>{});
     if (haveBookmarks) {
-        emit columnLayoutRequested();
         writeExpertmode();
     }
     m_model.renumber();
+    GridGeometry::refill(scroll, m_model.count());
     if (haveBookmarks) {
         const QString menu = bookmarks().read(prxversion, QStringLiteral("XMBmenuString"));
         if (menu != IniFile::Missing)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "bookmarks/bookmarklist.h"
 #include "bookmarks/bookmarkmodel.h"
 #include "common/inifile.h"
 #include "document/modulefiles.h"
 #include "document/rgb.h"
+#include "grid/celleditor.h"
+#include "grid/gridgeometry.h"
 
 #include <QObject>
 #include <QStringList>
@@ -59,6 +62,8 @@ public:
     QString currentBookmarkFile;
     qint32 BeginOffset = 0;
     double ScrollScale = 1.0;
+    float listTop = GridGeometry::ListTopAtRest;
+    GridGeometry::ListScroll scroll;
     QStringList XMBmenu;
     QStringList XMBmain;
     std::array<std::optional<Rgb>, 4> colours;
@@ -76,6 +81,8 @@ public:
     QString configPath() const { return AppPath + QStringLiteral("Config.ini"); }
 
     ModuleFiles &files() { return m_files; }
+    CellEditor &editor() { return m_editor; }
+    BookmarkList &list() { return m_list; }
     BookmarkModel &model() { return m_model; }
     IniFile &config() { return ini(configPath()); }
     IniFile &bookmarks() { return ini(currentBookmarkFile); }
@@ -86,8 +93,6 @@ public:
 
 signals:
     void changed();
-    void hideEditorRequested();
-    void columnLayoutRequested();
     void vshToolVisibilityRequested(bool visible);
 
 private:
@@ -101,6 +106,8 @@ private:
     Prompter &m_prompter;
     ModuleFiles m_files;
     BookmarkModel m_model;
+    CellEditor m_editor{*this};
+    BookmarkList m_list{*this};
     std::map<QString, std::unique_ptr<IniFile>> m_inis;
     QString m_title = BaseTitle;
     std::array<QString, 3> m_status = {QStringLiteral("PRX Version:"), QStringLiteral("Bookmark:"),

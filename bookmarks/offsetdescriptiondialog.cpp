@@ -1,0 +1,57 @@
+#include "bookmarks/offsetdescriptiondialog.h"
+
+#include "document/prxdocument.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+OffsetDescriptionDialog::OffsetDescriptionDialog(PrxDocument &document, QWidget *parent)
+    : QDialog(parent)
+    , m_doc(document)
+{
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(QStringLiteral("Offset Description"));
+    setModal(true);
+
+    auto *label = new QLabel(QStringLiteral("Enter Offset description"), this);
+    m_description = new QLineEdit(this);
+    m_description->setObjectName(QStringLiteral("txtDesc"));
+    m_description->setMinimumWidth(280);
+    label->setBuddy(m_description);
+    auto *ok = new QPushButton(QStringLiteral("&Ok"), this);
+    ok->setObjectName(QStringLiteral("cmdOk"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_description);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &OffsetDescriptionDialog::cmdOk_Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void OffsetDescriptionDialog::setHits(const QString &value, const QStringList &offsets, const QString &type,
+                                      const QString &file)
+{
+    m_value = value;
+    m_offsets = offsets;
+    m_type = type;
+    m_file = file;
+}
+
+void OffsetDescriptionDialog::cmdOk_Click()
+{
+    m_doc.list().addDescribedRows(m_description->text(), m_value, m_offsets, m_type, m_file);
+    hide();
+}

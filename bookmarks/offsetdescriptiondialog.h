@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class PrxDocument;
+class QLineEdit;
+
+// "Offset Description" (Form6): names the selected search hits and adds them
+// to the bookmark list. Hidden, not destroyed, by OK and Cancel, so the
+// description stays for the next use.
+class OffsetDescriptionDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit OffsetDescriptionDialog(PrxDocument &document, QWidget *parent = nullptr);
+
+    // What OK adds: one row per offset, with these value, type and file cells.
+    void setHits(const QString &value, const QStringList &offsets, const QString &type, const QString &file);
+
+private:
+    void cmdOk_Click();
+
+    PrxDocument &m_doc;
+    QLineEdit *m_description;
+    QString m_value;
+    QStringList m_offsets;
+    QString m_type;
+    QString m_file;
+};

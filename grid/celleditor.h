@@ -1,0 +1,52 @@
+#pragma once
+
+#include "grid/gridgeometry.h"
+
+#include <QString>
+
+class PrxDocument;
+
+// The floating in-place editor's rules, without a widget: where it sits, what
+// it shows, and what a change of its text does to the bookmark list. The
+// widget forwards pointer motion, focus, keys and user edits, and mirrors the
+// state back (text, place, alignment, visibility).
+class CellEditor
+{
+public:
+    enum class Change { Mirrored, Applied, Refused };
+
+    explicit CellEditor(PrxDocument &document) : m_doc(document) {}
+
+    // Pointer motion, in twips from the list's cell origin (header row is row 0).
+    void place(double x, double y, const GridGeometry::Widths &widths);
+    void focusIn() { EditLock = true; }
+    void focusOut() { EditLock = false; }
+    void keyTyped(int code) { LastKey = code; }
+    // A change of the text by the person. Refused: `text` is back to SavedText,
+    // the caret belongs at its end, and the beep has been given.
+    Change textChanged(const QString &newText);
+    void hide();
+    // Fills the editor from a row (1-based) as a row click does, then hides it.
+    void loadFromRow(int row);
+
+    int EditColumn = 0;
+    int EditRow = 0;
+    bool EditLock = false;
+    int LastKey = 0;
+    QString SavedText;
+
+    bool visible = false;
+    QString text;
+    double left = 0; // twips, in the grid's client coordinates
+    double top = 0;
+    double width = 0;
+    bool rightAligned = false;
+    int maxLength = 0; // 0: unlimited
+
+private:
+    Change refuse();
+    bool acceptsNumberEdit(const QString &newText) const;
+    void reread(int row, const QString &offsetText);
+
+    PrxDocument &m_doc;
+};
