@@ -1,0 +1,166 @@
+#include "grid/celleditor.h"
+#include "grid/valuecodec.h"
+#include "tests/document/documenttest.h"
+#include "tools/mkdemo/demofixture.h"
+
+namespace {
+
+// Twips from the list's cell origin: the middle of row r, and a point in each column.
+double rowY(int r) { return r * 210 + 100; }
+constexpr double kDescription = 1000, kValue = 5300, kOffset = 6600, kFile = 9300;
+
+class CellEditorTest : public DocumentTest
+{
+protected:
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        QByteArray module = TestHome::readAll(home.module4());
+        module.replace(0x10100, 4, QByteArray::fromHex("FFFF7F7F"));
+        TestHome::writeAll(home.module4(), module);
+        doc->openFromCommandLine(home.module4());
+        ASSERT_TRUE(doc->moduleOpen());
+    }
+    CellEditor &editor() { return doc->editor(); }
+    void edit(double x, int row)
+    {
+        editor().focusOut();
+        editor().place(x, rowY(row), GridGeometry::layout(true));
+        editor().focusIn();
+        editor().text.clear(); // the focus selects all: the first key replaces it
+    }
+    // Types characters one by one, as the widget forwards them.
+    void type(const QString &chars)
+    {
+        for (const QChar c : chars) {
+            editor().keyTyped(c.unicode());
+            editor().textChanged(editor().text + c);
+        }
+    }
+    QString cell(int row, int column) const { return doc->model().cell(row - 1, column); }
+    QString floatAt(qint64 offset) const
+    {
+        return ValueCodec::ReadValue(doc->files(), 1, offset, "Float", {}, 99);
+    }
+};
+
+TEST_F(CellEditorTest, PlacementFollowsThePointerUntilLocked)
+{
+    editor().place(kValue, rowY(2), GridGeometry::layout(true));
+    EXPECT_TRUE(editor().visible);
+    EXPECT_EQ(editor().EditColumn, 2);
+    EXPECT_EQ(editor().EditRow, 2);
+    EXPECT_EQ(editor().text, "12.25");
+    EXPECT_TRUE(editor().rightAligned);
+    EXPECT_DOUBLE_EQ(editor().left, 90 + 30 + 650 + 4565);
+    EXPECT_DOUBLE_EQ(editor().top, 165 + 90 + 2 * 210);
+
+    editor().place(kFile, rowY(3), GridGeometry::layout(true));
+    EXPECT_EQ(editor().maxLength, 1);
+    editor().place(100, rowY(3), GridGeometry::layout(true));
+    EXPECT_FALSE(editor().visible) << "over the # column";
+
+    editor().place(kDescription, rowY(1), GridGeometry::layout(true));
+    editor().place(kDescription, rowY(50), GridGeometry::layout(true));
+    EXPECT_EQ(editor().EditRow, doc->model().count()) << "below the last row the editor stays";
+    EXPECT_EQ(editor().text, "Clock text scale");
+
+    editor().focusIn();
+    editor().place(kValue, rowY(4), GridGeometry::layout(true));
+    EXPECT_EQ(editor().EditColumn, 1) << "a locked editor does not follow the pointer";
+}
+
+TEST_F(CellEditorTest, NumberValuesTakeOnlyNumberKeys)
+{
+    edit(kValue, 1);
+    type("1.5");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), "1.5");
+
+    edit(kValue, 2);
+    type("1a");
+    EXPECT_EQ(cell(2, BookmarkRow::Value), "1");
+    EXPECT_EQ(editor().text, "1");
+    EXPECT_EQ(prompter.count("beep"), 1) << "one beep per refused key";
+
+    type("/");
+    EXPECT_EQ(cell(2, BookmarkRow::Value), "1/") << "a slash passes the number filter";
+    type("+e");
+    EXPECT_EQ(prompter.count("beep"), 3);
+
+    edit(kValue, 3);
+    editor().keyTyped(22);
+    EXPECT_EQ(editor().textChanged("12x"), CellEditor::Change::Refused) << "a paste with a letter";
+    EXPECT_EQ(editor().textChanged("-12.5"), CellEditor::Change::Applied);
+    EXPECT_EQ(cell(3, BookmarkRow::Value), "-12.5");
+}
+
+TEST_F(CellEditorTest, StringValuesStayWithinTheirLength)
+{
+    edit(kValue, 6); // "Header caption", String of length 8
+    type("ABCDEFGHIJ");
+    EXPECT_EQ(cell(6, BookmarkRow::Value), "ABCDEFGH");
+    EXPECT_EQ(prompter.count("beep"), 2);
+}
+
+TEST_F(CellEditorTest, TypingAnOffsetRereadsTheValue)
+{
+    edit(kOffset, 1);
+    type("1");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), floatAt(1));
+    type("c");
+    EXPECT_EQ(cell(1, BookmarkRow::Offset), "1C");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), floatAt(0x1C));
+
+    const QString size = QString::number(DemoFixture::moduleSize("4.05"), 16);
+    edit(kOffset, 2);
+    type(size);
+    EXPECT_EQ(cell(2, BookmarkRow::Offset), size.toUpper()) << "the file size itself is accepted";
+    edit(kOffset, 3);
+    type(QString::number(DemoFixture::moduleSize("4.05") + 1, 16));
+    EXPECT_EQ(cell(3, BookmarkRow::Offset), QString::number(DemoFixture::moduleSize("4.05") + 1, 16).chopped(1).toUpper());
+    EXPECT_EQ(prompter.count("beep"), 1);
+    type("g");
+    EXPECT_EQ(prompter.count("beep"), 2);
+}
+
+TEST_F(CellEditorTest, TheTailOfALargestFloatKeepsTheOldValue)
+{
+    edit(kOffset, 1);
+    type("10104");
+    EXPECT_EQ(cell(1, BookmarkRow::Offset), "10104");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), floatAt(0x1010)) << "the value of the previous keystroke stays";
+}
+
+TEST_F(CellEditorTest, FileCellTakesOneOrTwo)
+{
+    edit(kFile, 1);
+    type("3");
+    EXPECT_EQ(cell(1, BookmarkRow::File), "1");
+    EXPECT_EQ(prompter.count("beep"), 1);
+    edit(kFile, 1);
+    type("2");
+    EXPECT_EQ(cell(1, BookmarkRow::File), "2");
+}
+
+TEST_F(CellEditorTest, RowsThatNameNoModuleFileAreNotReread)
+{
+    doc->model().setCell(0, BookmarkRow::File, "");
+    const QString before = cell(1, BookmarkRow::Value);
+    edit(kOffset, 1);
+    type("20");
+    EXPECT_EQ(cell(1, BookmarkRow::Offset), "20");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), before);
+}
+
+TEST_F(CellEditorTest, EditingChangesOnlyTheList)
+{
+    const QByteArray module = TestHome::readAll(home.module4());
+    edit(kValue, 1);
+    type("99");
+    edit(kDescription, 2);
+    type("Renamed");
+    EXPECT_EQ(cell(2, BookmarkRow::Description), "Renamed");
+    EXPECT_EQ(TestHome::readAll(home.module4()), module);
+}
+
+} // namespace
