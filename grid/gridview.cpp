@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
@@ -214,21 +215,25 @@ void GridView::paintRow(QPainter &painter, int row, double y, bool header)
     }
 }
 
-void GridView::paintEvent(QPaintEvent *)
+void GridView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect band = listBand();
+    const QRect dirty = event->rect() & band;
     const QColor text = toColor(m_doc.colours[2], palette().color(QPalette::WindowText));
     const QColor back = toColor(m_doc.colours[3], palette().color(QPalette::Base));
-    painter.fillRect(band, back);
+    painter.fillRect(dirty, back);
     painter.save();
-    painter.setClipRect(band);
+    painter.setClipRect(dirty);
     painter.setPen(text);
 
     const double origin = m_doc.listTop + GridGeometry::CellInsetY;
     const int rows = m_doc.model().count();
-    const int first = std::max(0, int(std::floor((GridGeometry::TopStripBottom - origin) / GridGeometry::RowPitch)));
-    const int last = std::min(rows, int(std::ceil((GridGeometry::BottomStripTop - origin) / GridGeometry::RowPitch)));
+    // Only the rows the dirty part of the band shows: a moving editor repaints one or two.
+    const double dirtyTop = dirty.top() / m_scale;
+    const double dirtyBottom = (dirty.bottom() + 1) / m_scale;
+    const int first = std::max(0, int(std::floor((dirtyTop - origin) / GridGeometry::RowPitch)));
+    const int last = std::min(rows, int(std::ceil((dirtyBottom - origin) / GridGeometry::RowPitch)));
     for (int r = first; r <= last; ++r) {
         const double y = origin + double(r) * GridGeometry::RowPitch;
         if (r >= 1 && r == m_doc.list().selectedRow) {

@@ -1,0 +1,88 @@
+// With 100 000 rows: the time of ReloadBookmark with values, and of one editor
+// placement (a pointer motion onto a new cell, handled and painted).
+#include "app/mainwindow.h"
+#include "bookmarks/bookmarksection.h"
+#include "common/inifile.h"
+#include "document/prompter.h"
+#include "document/prxdocument.h"
+#include "grid/gridview.h"
+#include "tools/mkdemo/demofixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+class SilentPrompter : public Prompter
+{
+public:
+    Answer ask(const QString &, const QString &, Buttons, Icon) override { return Answer::No; }
+    void inform(const QString &, const QString &, Icon) override {}
+    QString chooseOpenFile(const QString &, const QString &) override { return {}; }
+    QString chooseSaveFile(const QString &, const QString &) override { return {}; }
+    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    void beep() override {}
+    void setBusy(bool) override {}
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int kRows = 100000;
+    QTemporaryDir home;
+    DemoFixture::writeHome(home.path());
+    const QString vt = home.filePath("bookmarks/vshmain.vt");
+    {
+        IniFile ini(vt);
+        IniFile::Batch batch(ini);
+        ini.write("4.05", "offset", QString::number(kRows));
+        const char *types[] = {"Float", "Integer", "String"};
+        for (int n = 1; n <= kRows; ++n) {
+            ini.write("4.05", BookmarkSection::entryKey(n, "description"), QStringLiteral("Bookmark %1").arg(n));
+            ini.write("4.05", BookmarkSection::entryKey(n, "offset"), QString::number((n * 37) % 0x18000, 16));
+            ini.write("4.05", BookmarkSection::entryKey(n, "type"), QLatin1String(types[n % 3]));
+            ini.write("4.05", BookmarkSection::entryKey(n, "length"), n % 3 == 2 ? "12" : "0");
+            ini.write("4.05", BookmarkSection::entryKey(n, "file"), "1");
+        }
+    }
+    IniFile(home.filePath("Config.ini")).write("Config", "PRXassociation", "0");
+
+    SilentPrompter prompter;
+    PrxDocument doc(home.path(), prompter);
+    MainWindow window(doc);
+    doc.startUp();
+    doc.openFromCommandLine(home.filePath("demo/4.05/vshmain.prx"));
+    window.show();
+    app.processEvents();
+
+    QElapsedTimer timer;
+    timer.start();
+    doc.ReloadBookmark();
+    const double reloadMs = double(timer.nsecsElapsed()) / 1e6;
+    app.processEvents();
+
+    GridView *grid = window.grid();
+    constexpr int kMoves = 2000;
+    timer.restart();
+    for (int i = 0; i < kMoves; ++i) {
+        const double y = doc.listTop + 90 + (1 + i % 38) * 210 + 100;
+        const double x = 90 + 30 + (i % 2 ? 1000 : 5300);
+        const QPointF at = grid->twips(x, y, 0, 0).topLeft();
+        QMouseEvent move(QEvent::MouseMove, at, grid->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid, &move);
+        app.processEvents();
+    }
+    const double placeMs = double(timer.nsecsElapsed()) / 1e6 / kMoves;
+
+    std::printf("rows: %d\n", doc.model().count());
+    std::printf("ReloadBookmark with values: %8.1f ms   (target < 1000 ms)\n", reloadMs);
+    std::printf("editor placement (move + paint): %8.3f ms   (target < 1 ms, mean of %d moves)\n", placeMs, kMoves);
+    return doc.model().count() == kRows ? 0 : 1;
+}
