@@ -49,15 +49,14 @@ QString toUnicode(const QByteArray &bytes)
 
 QByteArray fromUnicode(const QString &text)
 {
-    QByteArray out(text.size(), Qt::Uninitialized);
+    QByteArray out = text.toLatin1();
+    // Latin-1 is right for all but U+0080-U+009F and what lies beyond U+00FF.
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out[i] = static_cast<char>(c);
-        } else {
-            const auto it = reverseHigh().find(c);
-            out[i] = it != reverseHigh().end() ? it->second : '?';
-        }
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        const auto it = reverseHigh().find(c);
+        out[i] = it != reverseHigh().end() ? it->second : '?';
     }
     return out;
 }

@@ -193,8 +193,9 @@ QString IniFile::read(const QString &section, const QString &key)
     const Section *s = findSection(section);
     if (!s)
         return Missing;
-    const QString lowered = Codepage::lower(key);
-    const auto it = s->keys.constFind(trimmedView(lowered));
+    const QStringView name = trimmedView(key);
+    const QString lowered = needsFold(name) ? Codepage::lower(name.toString()) : QString();
+    const auto it = s->keys.constFind(lowered.isNull() ? name : QStringView(lowered));
     if (it == s->keys.constEnd())
         return Missing;
     const QStringView line = s->lines[size_t(*it)].text;
@@ -220,8 +221,9 @@ void IniFile::write(const QString &section, const QString &key, const QString &v
         m_sectionIndex.insert(Codepage::lower(m_sections.back().name), int(m_sections.size() - 1));
         s = &m_sections.back();
     }
-    const QString lowered = Codepage::lower(keyName.toString());
-    const auto it = s->keys.constFind(QStringView(lowered));
+    const QString lowered = needsFold(keyName) ? Codepage::lower(keyName.toString()) : QString();
+    const QStringView lookup = lowered.isNull() ? keyName : QStringView(lowered);
+    const auto it = s->keys.constFind(lookup);
     if (it != s->keys.constEnd()) {
         Line &line = s->lines[size_t(*it)];
         const QStringView stored = trimmedView(line.text.left(line.text.indexOf(u'=')));
@@ -237,7 +239,7 @@ void IniFile::write(const QString &section, const QString &key, const QString &v
         Line line;
         setLine(line, keyName.toString() + QLatin1Char('=') + value);
         s->lines.insert(s->lines.begin() + insertAt, std::move(line));
-        m_keyStore.push_back(lowered);
+        m_keyStore.push_back(lookup.toString());
         s->keys.insert(QStringView(m_keyStore.back()), insertAt);
     }
     m_dirty = true;

@@ -1,5 +1,7 @@
 #include "document/modulefiles.h"
 
+#include <utility>
+
 QFile *ModuleFiles::file(int slot) const
 {
     if (slot != Working && slot != Held)
@@ -23,15 +25,22 @@ bool ModuleFiles::open(int slot, const QString &path)
 void ModuleFiles::close(int slot)
 {
     if (slot == Working || slot == Held) {
-        m_files[slot - 1].reset();
+        // Closing the file unmaps what was mapped of it.
         m_cache[slot - 1].reset();
+        m_files[slot - 1].reset();
     }
+    if (slot == Working)
+        setJournalling(false);
 }
 
 void ModuleFiles::dropCache()
 {
-    m_cache[0].reset();
-    m_cache[1].reset();
+    for (int slot : {Working, Held}) {
+        auto &cache = m_cache[slot - 1];
+        if (cache && !cache->isEmpty())
+            m_files[slot - 1]->unmap(reinterpret_cast<uchar *>(const_cast<char *>(cache->constData())));
+        cache.reset();
+    }
 }
 
 ModuleFiles::ReadCache::~ReadCache()
@@ -71,9 +80,12 @@ QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
         return out;
     if (m_cacheDepth > 0) {
         auto &cache = m_cache[slot - 1];
-        if (!cache && f->seek(0))
-            cache = f->readAll();
-        if (cache) {
+        if (!cache) {
+            const qint64 size = f->size();
+            uchar *mapped = size > 0 ? f->map(0, size) : nullptr;
+            cache = mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size) : QByteArray();
+        }
+        if (!cache->isEmpty()) {
             if (offset < cache->size())
                 std::copy_n(cache->constData() + offset, std::min(count, cache->size() - offset), out.data());
             return out;
@@ -94,7 +106,32 @@ bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
         return false;
     if (!f->seek(offset) || f->write(bytes) != bytes.size())
         return false;
-    if (auto &cache = m_cache[slot - 1])
-        std::copy(bytes.begin(), bytes.end(), cache->begin() + offset);
-    return f->flush();
+
+    if (!f->flush())
+        return false;
+    if (m_journalling && slot == Held) {
+        // An earlier write that this one covers completely can never show again.
+        const qint64 end = offset + bytes.size();
+        std::erase_if(m_journal, [&](const JournalEntry &e) {
+            return e.offset >= offset && e.offset + e.bytes.size() <= end;
+        });
+        m_journal.push_back({offset, bytes});
+    }
+    return true;
+}
+
+void ModuleFiles::setJournalling(bool on)
+{
+    m_journalling = on;
+    m_journal.clear();
+}
+
+bool ModuleFiles::replayJournal()
+{
+    const bool journalling = std::exchange(m_journalling, false);
+    bool ok = true;
+    for (const JournalEntry &e : m_journal)
+        ok = write(Held, e.offset, e.bytes) && ok;
+    m_journalling = journalling;
+    return ok;
 }

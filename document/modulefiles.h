@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The open module files by number: 1 the working file, 2 the held module file.
 // Offsets are 0-based. Reads past the end give zero bytes for what is missing;
@@ -27,8 +28,20 @@ public:
     QByteArray read(int slot, qint64 offset, qint64 count);
     bool write(int slot, qint64 offset, const QByteArray &bytes);
 
-    // While one is alive, reads are served from whole-file copies made on
-    // first use, instead of a seek and a read each: for loading many values.
+    // While a working copy is in use, the scramble tool rewrites the module
+    // file from it at every save, which would undo the writes made into slot 2.
+    // The journal keeps those writes (offset and bytes) so that they can be
+    // replayed after the tool has run. Switching journalling on starts an
+    // empty journal; closing slot 1 (the working copy going away) ends it.
+    void setJournalling(bool on);
+    bool isJournalling() const { return m_journalling; }
+    // Writes every journalled write into slot 2 again, in order. False when one
+    // of them could not be written.
+    bool replayJournal();
+
+    // While one is alive, reads are served from a mapping of the whole file
+    // made on first use, instead of a seek and a read each: for loading many
+    // values. Writes go through the file and are seen through the mapping.
     class ReadCache
     {
     public:
@@ -48,4 +61,12 @@ private:
     std::array<std::unique_ptr<QFile>, 2> m_files;
     std::array<std::optional<QByteArray>, 2> m_cache;
     int m_cacheDepth = 0;
+
+    struct JournalEntry
+    {
+        qint64 offset;
+        QByteArray bytes;
+    };
+    std::vector<JournalEntry> m_journal;
+    bool m_journalling = false;
 };
