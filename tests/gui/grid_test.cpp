@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "bookmarks/offsetdescriptiondialog.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
@@ -6,7 +7,10 @@
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -124,6 +128,64 @@ TEST_F(GridWindowTest, ViewButtonSwitchesLayoutAndCaption)
     QTest::mouseMove(grid(), cellPoint(9760, 1));
     EXPECT_EQ(doc->editor().EditColumn, 6) << "right of Value everything is the hidden File column";
     EXPECT_FALSE(editor()->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GridWindowTest, StatusBarGesturesShowAndHideTheVersionBox)
+{
+    open();
+    auto *box = window->findChild<QComboBox *>("cmbVersion");
+    auto *versionPanel = window->findChild<QLabel *>("statBar(1)");
+    auto *bookmarkPanel = window->findChild<QLabel *>("statBar(2)");
+    EXPECT_EQ(versionPanel->toolTip(), "Click to change PRX version");
+    EXPECT_FALSE(box->isVisible());
+    QTest::mouseMove(versionPanel, QPoint(10, 5));
+    EXPECT_TRUE(box->isVisible());
+    QTest::mouseMove(bookmarkPanel, QPoint(bookmarkPanel->width() / 2, 5));
+    EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(GridWindowTest, PopUpMenuAddsTypedRows)
+{
+    open(40);
+    auto *menu = window->findChild<QMenu *>("menuoffsetPop");
+    ASSERT_NE(menu, nullptr);
+    QStringList captions;
+    for (QAction *action : menu->actions())
+        captions << action->text();
+    EXPECT_EQ(captions, (QStringList{"&Float", "&Integer", "&String "}));
+    window->findChild<QAction *>("menuIntData")->trigger();
+    const BookmarkRow &row = doc->model().rows().back();
+    EXPECT_EQ(row[BookmarkRow::Type], "Integer");
+    EXPECT_EQ(row[BookmarkRow::Number], "41");
+    EXPECT_EQ(window->findChild<QScrollBar *>("Vscroll")->value(), 70);
+}
+
+TEST_F(GridWindowTest, OffsetDescriptionAddsHitsOnOkOnly)
+{
+    open();
+    const int before = doc->model().count();
+    OffsetDescriptionDialog *dialog = window->offsetDescription();
+    EXPECT_EQ(dialog->objectName(), "Form6");
+    EXPECT_EQ(dialog->windowTitle(), "Offset Description");
+    dialog->setHits("0.5", {"1A0", "2B0"}, "Float", "2");
+    dialog->show();
+    QTest::keyClicks(dialog->findChild<QLineEdit *>("txtDesc"), "Wave alpha");
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(doc->model().count(), before);
+    EXPECT_FALSE(dialog->isVisible());
+
+    dialog->show();
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("txtDesc")->text(), "Wave alpha") << "the text stays for the next use";
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+    ASSERT_EQ(doc->model().count(), before + 2);
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Description], "Wave alpha");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Offset], "2B0");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::File], "2");
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 } // namespace
