@@ -53,6 +53,8 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
     m_scale = std::max(byDpi, byFont);
     setFixedSize(twips(0, 0, GridGeometry::ClientWidth, GridGeometry::ClientHeight).size());
     setMouseTracking(true);
+    // A click on the list takes the focus from the editor, which ends an edit.
+    setFocusPolicy(Qt::ClickFocus);
 
     m_editor = new QLineEdit(this);
     m_editor->setObjectName(QStringLiteral("Text1"));
