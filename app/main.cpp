@@ -1,3 +1,4 @@
+#include "app/artwork.h"
 #include "app/homefolder.h"
 #include "app/mainwindow.h"
 #include "app/widgetprompter.h"
@@ -11,6 +12,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(PrxDocument::AppTitle);
+    QApplication::setWindowIcon(Artwork::appIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vantoreditor"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for PSP firmware modules (PRX)"));
@@ -21,8 +24,10 @@ int main(int argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("module"), QStringLiteral("Module to open."), QStringLiteral("[module]"));
     parser.process(app);
 
-    const QString home = HomeFolder::resolve(parser.value(homeOption), QApplication::applicationDirPath());
+    const QString programFolder = QApplication::applicationDirPath();
+    const QString home = HomeFolder::resolve(parser.value(homeOption), programFolder);
     QDir().mkpath(home);
+    HomeFolder::seed(home, HomeFolder::installedData(programFolder), HomeFolder::installedTool(programFolder));
 
     WidgetPrompter prompter;
     PrxDocument document(home, prompter);

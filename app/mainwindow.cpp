@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/aboutdialog.h"
+#include "app/preferencesdialog.h"
 #include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
@@ -31,6 +33,7 @@ QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeyS
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     : QMainWindow(parent)
     , m_doc(document)
+    , m_saver(document)
 {
     setObjectName(QStringLiteral("Form1"));
     m_grid = new GridView(m_doc, this);
@@ -43,6 +46,7 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(&m_doc, &PrxDocument::changed, this, &MainWindow::syncFromDocument);
+    connectShell();
     syncFromDocument();
 }
 
@@ -219,6 +223,36 @@ void MainWindow::syncFromDocument()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!m_saver.exitCheck()) {
+        event->ignore();
+        return;
+    }
+    if (!m_preferencesShown)
+        PreferencesDialog(m_doc, this).storeSettings();
     m_doc.closeModule();
     event->accept();
+}
+
+void MainWindow::connectShell()
+{
+    auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
+    connect(action("popSave"), &QAction::triggered, this, [this] { m_saver.save(); });
+    connect(action("popSaveAs"), &QAction::triggered, this, [this] { m_saver.saveAs(); });
+    connect(action("popCompress"), &QAction::triggered, this, [this] { m_saver.saveCompressedAs(); });
+    connect(action("menuPreferences"), &QAction::triggered, this, &MainWindow::showPreferences);
+    connect(action("menuAbout"), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(&m_doc, &PrxDocument::listFocusRequested, this, [this] { m_grid->setFocus(); });
+}
+
+void MainWindow::showPreferences()
+{
+    m_preferencesShown = true;
+    PreferencesDialog dialog(m_doc, this);
+    dialog.exec();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
 }

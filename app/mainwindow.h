@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/modulesaver.h"
+
 #include <QMainWindow>
 
 class GridView;
@@ -47,4 +49,14 @@ private:
     QLabel *m_panels[3] = {};
     QComboBox *m_version = nullptr;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
+
+    // The Save PRX items, Preferences, About and the exit check.
+    void connectShell();
+    void showPreferences();
+    void showAbout();
+
+    ModuleSaver m_saver;
+    // The Preferences window stores its settings when it closes; one never
+    // shown during the session stores them as the program ends.
+    bool m_preferencesShown = false;
 };

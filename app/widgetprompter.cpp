@@ -59,7 +59,14 @@ QString WidgetPrompter::chooseOpenFile(const QString &filter, const QString &sta
 
 QString WidgetPrompter::chooseSaveFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getSaveFileName(m_parent, QString(), start, filter);
+    // Saving goes over a file that exists already, so no question about replacing it.
+    QFileDialog dialog(m_parent, QString(), start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }
 
 std::optional<Rgb> WidgetPrompter::chooseColour(Rgb initial)

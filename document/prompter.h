@@ -19,7 +19,8 @@ public:
 
     virtual Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
     virtual void inform(const QString &text, const QString &title, Icon icon) = 0;
-    // The chosen path, or empty text when the person cancelled.
+    // The chosen path, or empty text when the person cancelled. Both dialogs
+    // offer existing files only: saving writes over a file the person chose.
     virtual QString chooseOpenFile(const QString &filter, const QString &start) = 0;
     virtual QString chooseSaveFile(const QString &filter, const QString &start) = 0;
     virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;

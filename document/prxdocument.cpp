@@ -5,6 +5,7 @@
 #include "common/numbertext.h"
 #include "document/firmware.h"
 #include "document/gzipcodec.h"
+#include "document/modulesaver.h"
 #include "document/prompter.h"
 #include "document/toolrunner.h"
 
@@ -143,6 +144,9 @@ void PrxDocument::openFromMenu()
     const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), prxtempname);
     if (chosen.isEmpty() || chosen == prxtempname)
         return;
+    // Unsaved values are asked about before the open module is let go.
+    if (isFile(chosen) && !ModuleSaver(*this).exitCheck())
+        return;
     prxtempname = chosen;
     if (!isFile(chosen))
         return;
@@ -257,7 +261,9 @@ bool PrxDocument::makeWorkingCopy()
                                     {QStringLiteral("-d"), OpenedFiletitle, fileTitle(workingCopy)},
                                     QFileInfo(currentModuleFile).absolutePath()) &&
                     m_files.open(ModuleFiles::Working, workingCopy);
-    if (!ok)
+    if (ok)
+        m_files.setJournalling(true);
+    else
         dropWorkingCopy();
     return ok;
 }

@@ -94,6 +94,8 @@ public:
 signals:
     void changed();
     void vshToolVisibilityRequested(bool visible);
+    // The value check found fault with the selected row: the list takes the focus.
+    void listFocusRequested();
 
 private:
     void openModule(bool fromMenu);

@@ -1,0 +1,371 @@
+#include "common/inifile.h"
+#include "document/gzipcodec.h"
+#include "document/modulesaver.h"
+#include "document/toolrunner.h"
+#include "documenttest.h"
+#include "tools/mkdemo/demofixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+
+using DemoFixture::kCodeOffset;
+using DemoFixture::kDataOffset;
+
+// Rows of the demo list (both versions): 0 Float, 2 Integer, 4 String of 16,
+// 6 Float in the code segment (scrambled on disk for 5.00), 8 Float in file 2.
+constexpr int kFloatRow = 0;
+constexpr int kIntegerRow = 2;
+constexpr int kStringRow = 4;
+constexpr int kCodeRow = 6;
+constexpr int kHeldRow = 8;
+constexpr qint64 kFloatAt = kDataOffset + 0x10;
+constexpr qint64 kIntegerAt = kDataOffset + 0x20;
+constexpr qint64 kStringAt = kDataOffset + 0x40;
+constexpr qint64 kCodeAt = kCodeOffset + 0x2240;
+constexpr qint64 kHeldAt = kDataOffset + 0x80;
+
+float floatIn(const QByteArray &bytes, qint64 at)
+{
+    const quint32 bits = qFromLittleEndian<quint32>(bytes.constData() + at);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+qint16 integerIn(const QByteArray &bytes, qint64 at)
+{
+    return qFromLittleEndian<qint16>(bytes.constData() + at);
+}
+
+// The module file as the stand-in tool descrambles it.
+QByteArray descrambled(const QString &module)
+{
+    QTemporaryDir dir;
+    QFile::copy(module, dir.filePath("m.prx"));
+    ToolRunner::run(QStringLiteral(SCRAMBLE_PATH), {"-d", "m.prx", "m.bin"}, dir.path());
+    return TestHome::readAll(dir.filePath("m.bin"));
+}
+
+class SaveTest : public DocumentTest
+{
+protected:
+    void open(const QString &version)
+    {
+        doc->openFromCommandLine(version == "5.00" ? home.module5() : home.module4());
+        ASSERT_EQ(doc->prxversion, version);
+        prompter.calls.clear();
+    }
+    void edit(int row, const QString &value) { doc->model().setCell(row, BookmarkRow::Value, value); }
+    QString snapshot(int row) { return IniFile(home.bookmarks()).read(doc->prxversion, QStringLiteral("entry.%1.value").arg(row + 1)); }
+    QString existingTarget(const QString &name)
+    {
+        const QString path = home.file("out/" + name);
+        QDir().mkpath(home.file("out"));
+        TestHome::writeAll(path, "an older file");
+        return path;
+    }
+
+    ModuleSaver saver() { return ModuleSaver(*doc); }
+};
+
+class SaveByVersion : public SaveTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(SaveByVersion, ValuesLandAtTheirOffsetsAndTheSnapshotIsRenewed)
+{
+    const QString version = GetParam();
+    open(version);
+    edit(kFloatRow, "2.5");
+    edit(kIntegerRow, "-300");
+    edit(kStringRow, "Theme");
+    edit(kCodeRow, "0.125");
+    ASSERT_TRUE(saver().save());
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
+
+    const bool scrambled = version == "5.00";
+    const QString module = scrambled ? home.module5() : home.module4();
+    const QByteArray working = TestHome::readAll(scrambled ? home.file("demo/vshmain.bin") : module);
+    EXPECT_EQ(floatIn(working, kFloatAt), 2.5f);
+    EXPECT_EQ(integerIn(working, kIntegerAt), -300);
+    EXPECT_EQ(working.mid(kStringAt, 16), QByteArray("Theme\0\0\0\0\0\0\0\0\0\0\0", 16)) << "the field is cleared";
+    EXPECT_EQ(floatIn(working, kCodeAt), 0.125f);
+    if (scrambled) {
+        const QByteArray stored = TestHome::readAll(module);
+        EXPECT_NE(floatIn(stored, kCodeAt), 0.125f) << "the code segment is scrambled on disk";
+        EXPECT_TRUE(descrambled(module) == working) << "the module file descrambles to the working copy";
+        EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Working));
+        EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Held));
+    }
+
+    for (const auto &[row, text] : {std::pair{kFloatRow, "2.5"}, {kIntegerRow, "-300"}, {kStringRow, "Theme"},
+                                    {kCodeRow, "0.125"}, {1, "12.25"}})
+        EXPECT_EQ(snapshot(row), text);
+    EXPECT_EQ(saver().firstModifiedRow(), -1);
+    EXPECT_EQ(IniFile(home.bookmarks()).read(version, "entry.5.description"), "Sub-menu label") << "SaveVT wrote the list";
+
+    doc->closeModule();
+    restart();
+    doc->openFromCommandLine(module);
+    EXPECT_EQ(doc->model().cell(kCodeRow, BookmarkRow::Value), "0.125") << "the value is there when opened again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, SaveByVersion, ::testing::Values("4.05", "5.00"));
+
+TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
+{
+    open("5.00");
+    edit(kHeldRow, "0.875");
+    ASSERT_TRUE(saver().save());
+    EXPECT_EQ(floatIn(TestHome::readAll(home.module5()), kHeldAt), 0.875f);
+    EXPECT_EQ(floatIn(TestHome::readAll(home.file("demo/vshmain.bin")), kHeldAt), 0.25f) << "file 1 is not touched";
+
+    // A colour write of the VSHmain tool goes straight into file 2.
+    const QByteArray colour("\x11\x22\x33\x44", 4);
+    ASSERT_TRUE(doc->files().write(ModuleFiles::Held, DemoFixture::kFontStart, colour));
+    edit(kFloatRow, "7");
+    ASSERT_TRUE(saver().save());
+    const QByteArray stored = TestHome::readAll(home.module5());
+    EXPECT_EQ(floatIn(stored, kHeldAt), 0.875f) << "replayed again at the second save";
+    EXPECT_EQ(stored.mid(DemoFixture::kFontStart, 4), colour);
+    EXPECT_EQ(floatIn(descrambled(home.module5()), kFloatAt), 7.0f);
+    EXPECT_EQ(doc->files().read(ModuleFiles::Held, kHeldAt, 4), stored.mid(kHeldAt, 4)) << "file 2 reopened";
+
+    doc->closeModule();
+    EXPECT_FALSE(doc->files().isJournalling()) << "the journal goes with the working copy";
+}
+
+TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
+{
+    const struct
+    {
+        int row;
+        const char *column;
+        const char *text;
+        bool passes;
+    } cases[] = {
+        {kFloatRow, "Value", "abc", false},
+        {kFloatRow, "Value", "", false},
+        {kFloatRow, "Value", "1e39", false},         // beyond a single
+        {kFloatRow, "Value", "1.5 ", false},
+        {kIntegerRow, "Value", "32768", false},
+        {kIntegerRow, "Value", "-32769", false},
+        {kIntegerRow, "Value", "1,5", false},
+        {kIntegerRow, "Value", "32767.4", true},     // rounds into range
+        {kStringRow, "Value", "not a number", true},
+        {kStringRow, "Len", "x", false},
+        {kFloatRow, "Offset", "187FE", false},       // 4 bytes from 2 before the end
+        {kFloatRow, "Offset", "187FC", true},        // the last 4 bytes
+        {kFloatRow, "Offset", "12G4", false},
+        {kFloatRow, "Type", "float", true},          // not tested, not written
+        {kFloatRow, "File", "7", true},              // names no file, skipped
+    };
+    const QMap<QString, int> columns{{"Value", BookmarkRow::Value}, {"Len", BookmarkRow::Len},
+                                     {"Offset", BookmarkRow::Offset}, {"Type", BookmarkRow::Type},
+                                     {"File", BookmarkRow::File}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " '" + c.text + "'");
+        restart();
+        open("4.05");
+        if (QString(c.column) == "Type")
+            edit(c.row, "abc");
+        doc->model().setCell(c.row, columns[c.column], c.text);
+        const QByteArray module = TestHome::readAll(home.module4());
+        const QByteArray vt = TestHome::readAll(home.bookmarks());
+        int focus = 0;
+        QObject::connect(doc.get(), &PrxDocument::listFocusRequested, [&] { ++focus; });
+
+        EXPECT_EQ(saver().save(), c.passes);
+        if (c.passes) {
+            EXPECT_TRUE(prompter.messages().isEmpty());
+            continue;
+        }
+        ASSERT_EQ(prompter.count("inform"), 1);
+        EXPECT_EQ(prompter.calls.back().text, "Enter a valid value");
+        EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
+        EXPECT_EQ(doc->list().selectedRow, c.row + 1);
+        EXPECT_EQ(focus, 1);
+        EXPECT_TRUE(TestHome::readAll(home.module4()) == module) << "nothing written into the module";
+        EXPECT_TRUE(TestHome::readAll(home.bookmarks()) == vt) << "nor into the bookmark file";
+    }
+}
+
+TEST_F(SaveTest, SaveAsBefore5WritesTheCopyAndLeavesTheModule)
+{
+    open("4.05");
+    const QByteArray original = TestHome::readAll(home.module4());
+    edit(kFloatRow, "3.5");
+    const QString target = existingTarget("copy.prx");
+    prompter.files.push_back(target);
+    saver().saveAs();
+    EXPECT_TRUE(prompter.messages().isEmpty());
+
+    QByteArray expected = original;
+    const float value = 3.5f;
+    std::memcpy(expected.data() + kFloatAt, &value, 4);
+    EXPECT_TRUE(TestHome::readAll(target) == expected);
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == original);
+    EXPECT_EQ(snapshot(kFloatRow), "1.5") << "the module's snapshot stays";
+    EXPECT_EQ(saver().firstModifiedRow(), kFloatRow) << "so the exit check still asks";
+    EXPECT_TRUE(QDir(home.file("out")).entryList(QDir::Files) == QStringList{"copy.prx"});
+}
+
+TEST_F(SaveTest, SaveAsFrom5SavesThenCopiesTheModule)
+{
+    open("5.00");
+    edit(kCodeRow, "9.5");
+    const QString target = existingTarget("copy.prx");
+    prompter.files.push_back(target);
+    ModuleSaver s = saver();
+    s.saveAs();
+    EXPECT_EQ(floatIn(descrambled(home.module5()), kCodeAt), 9.5f);
+    EXPECT_TRUE(TestHome::readAll(target) == TestHome::readAll(home.module5()));
+    EXPECT_EQ(saver().firstModifiedRow(), -1);
+
+    s.saveAs();
+    EXPECT_EQ(prompter.calls.back().kind, "save");
+    EXPECT_EQ(prompter.calls.back().text, target) << "the dialog starts with the last chosen path";
+}
+
+TEST_F(SaveTest, SaveAsOntoAMissingFileDoesNothing)
+{
+    open("4.05");
+    edit(kFloatRow, "3.5");
+    const QString target = home.file("nowhere.prx");
+    prompter.files.push_back(target);
+    saver().saveAs();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(snapshot(kFloatRow), "1.5");
+}
+
+TEST_F(SaveTest, SaveCompressedAsRefusesTheOpenModule)
+{
+    open("5.00");
+    edit(kFloatRow, "3.5");
+    const QByteArray before = TestHome::readAll(home.module5());
+    prompter.files.push_back(home.module5());
+    saver().saveCompressedAs();
+    EXPECT_EQ(prompter.messages(), QStringList{"         PRX file is in use!         "});
+    EXPECT_EQ(prompter.calls.back().title, "Error");
+    EXPECT_EQ(prompter.calls.back().icon, Prompter::Icon::Information);
+    EXPECT_TRUE(TestHome::readAll(home.module5()) == before);
+    EXPECT_EQ(snapshot(kFloatRow), "1.5");
+}
+
+TEST_F(SaveTest, SaveCompressedAsSavesThenPacks)
+{
+    for (const QString version : {"4.05", "5.00"}) {
+        SCOPED_TRACE(version.toStdString());
+        restart();
+        open(version);
+        const QString module = version == "5.00" ? home.module5() : home.module4();
+        edit(kFloatRow, "4.5");
+        const QString target = existingTarget("packed.prx");
+        prompter.files.push_back(target);
+        ModuleSaver s = saver();
+        s.saveCompressedAs();
+        EXPECT_EQ(prompter.messages(), QStringList{"Compression Complete!"});
+        EXPECT_EQ(prompter.calls.front().kind, "save");
+        EXPECT_EQ(prompter.calls.front().text, "") << "no start folder yet";
+
+        const QByteArray saved = TestHome::readAll(module);
+        EXPECT_EQ(floatIn(version == "5.00" ? descrambled(module) : saved, kFloatAt), 4.5f) << "saved first";
+        const QByteArray packed = TestHome::readAll(target);
+        ASSERT_GT(packed.size(), 336);
+        EXPECT_EQ(packed.left(40), DemoFixture::headerTemplate(version).left(40));
+        const quint32 streamSize = qFromLittleEndian<quint32>(packed.constData() + 176);
+        EXPECT_TRUE(GzipCodec::decompress(packed.mid(336, streamSize)) == saved) << "the module as saved";
+
+        prompter.calls.clear();
+        s.saveCompressedAs();
+        EXPECT_EQ(prompter.calls.front().text, home.file("out")) << "the folder chosen last time";
+    }
+}
+
+TEST_F(SaveTest, ExitCheck)
+{
+    const QString question = "vshmain.prx has been modified\r\nDo you want to save changes and exit?";
+    const struct
+    {
+        const char *name;
+        const char *value;
+        std::optional<Prompter::Answer> answer;
+        bool proceeds;
+        bool saved;
+    } cases[] = {
+        {"unchanged", nullptr, std::nullopt, true, false},
+        {"Yes", "5.5", Prompter::Answer::Yes, true, true},
+        {"No", "6.5", Prompter::Answer::No, true, false},
+        {"Cancel", "7.5", Prompter::Answer::Cancel, false, false},
+        {"Yes stopped by the value check", "five", Prompter::Answer::Yes, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        open("5.00");
+        const QByteArray before = TestHome::readAll(home.module5());
+        if (c.value)
+            edit(kFloatRow, c.value);
+        if (c.answer)
+            prompter.answers.push_back(*c.answer);
+
+        EXPECT_EQ(saver().exitCheck(), c.proceeds);
+        EXPECT_EQ(prompter.count("ask"), c.answer ? 1 : 0);
+        if (c.answer) {
+            EXPECT_EQ(prompter.calls.front().text, question);
+            EXPECT_EQ(prompter.calls.front().title, "Confirm");
+            EXPECT_EQ(prompter.calls.front().buttons, Prompter::Buttons::YesNoCancel);
+        }
+        EXPECT_EQ(TestHome::readAll(home.module5()) != before, c.saved);
+        if (c.value) {
+            EXPECT_EQ(doc->model().cell(kFloatRow, BookmarkRow::Value), c.value) << "the list keeps its edits";
+        }
+    }
+}
+
+TEST_F(SaveTest, ExitCheckWithoutAModuleOrAfterSaveAsksNothing)
+{
+    EXPECT_TRUE(saver().exitCheck());
+    open("4.05");
+    edit(kIntegerRow, "12");
+    ASSERT_TRUE(saver().save());
+    EXPECT_TRUE(saver().exitCheck());
+    EXPECT_EQ(prompter.count("ask"), 0);
+}
+
+TEST_F(SaveTest, OpeningAnotherModuleAsksAboutUnsavedValues)
+{
+    open("5.00");
+    edit(kFloatRow, "6.5");
+
+    prompter.files.push_back(home.module4());
+    prompter.answers.push_back(Prompter::Answer::Cancel);
+    doc->openFromMenu();
+    EXPECT_EQ(prompter.count("ask"), 1);
+    EXPECT_EQ(doc->prxversion, "5.00") << "Cancel keeps the open module";
+    EXPECT_EQ(doc->prxtempname, home.module5());
+    EXPECT_EQ(doc->model().cell(kFloatRow, BookmarkRow::Value), "6.5");
+    EXPECT_TRUE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+
+    prompter.files.push_back(home.module4());
+    prompter.answers.push_back(Prompter::Answer::Yes);
+    doc->openFromMenu();
+    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(floatIn(descrambled(home.module5()), kFloatAt), 6.5f) << "Yes saved the module first";
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+
+    edit(kFloatRow, "8");
+    const QByteArray module4 = TestHome::readAll(home.module4());
+    prompter.files.push_back(home.module5());
+    prompter.answers.push_back(Prompter::Answer::No);
+    doc->openFromMenu();
+    EXPECT_EQ(doc->prxversion, "5.00");
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == module4) << "No discards the edits";
+}
+
+} // namespace
