@@ -10,10 +10,4 @@ bool isScrambled(const QString &version)
     return value && *value >= 5.0;
 }
 
-bool hasWaveTables(const QString &version)
-{
-    const auto value = NumberText::parse(version);
-    return value && *value >= 5.0;
-}
-
 } // namespace Firmware

@@ -8,7 +8,5 @@ namespace Firmware {
 
 // The integer part is 5 or more: the module is scrambled and needs a working copy.
 bool isScrambled(const QString &version);
-// The numeric value is 5.0 or more: the wave tables exist, category writes go to file 2.
-bool hasWaveTables(const QString &version);
 
 } // namespace Firmware
