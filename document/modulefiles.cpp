@@ -104,10 +104,7 @@ bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
     QFile *f = file(slot);
     if (!f || !f->isWritable() || offset < 0 || offset + bytes.size() > f->size())
         return false;
-    if (!f->seek(offset) || f->write(bytes) != bytes.size())
-        return false;
-
-    if (!f->flush())
+    if (!f->seek(offset) || f->write(bytes) != bytes.size() || !f->flush())
         return false;
     if (m_journalling && slot == Held) {
         // An earlier write that this one covers completely can never show again.
