@@ -40,6 +40,7 @@ void BookmarkList::cmdBookmark_Click(int index)
         else
             m_doc.scroll.maximum -= GridGeometry::RowPitch;
         model.renumber();
+        clampScroll();
         break;
     case RefreshBookmark:
         m_doc.ReloadBookmark();
@@ -130,6 +131,17 @@ void BookmarkList::scrollTo(int position)
     }
     m_doc.editor().hide();
     emit m_doc.changed();
+}
+
+void BookmarkList::clampScroll()
+{
+    GridGeometry::ListScroll &scroll = m_doc.scroll;
+    if (!scroll.enabled) {
+        scroll.position = 0;
+        m_doc.listTop = GridGeometry::ListTopAtRest;
+    } else if (scroll.position > std::max(scroll.maximum, 0)) {
+        scrollTo(std::max(scroll.maximum, 0));
+    }
 }
 
 void BookmarkList::addDescribedRows(const QString &description, const QString &value, const QStringList &offsets,

@@ -21,6 +21,9 @@ public:
     // A click on a row (1-based).
     void list_1_ItemClick(int row);
     void scrollTo(int position);
+    // Brings a position that the list no longer has back into range, and the
+    // list to rest when it fits without scrolling.
+    void clampScroll();
     // The Offset Description window's OK: one row per hit offset.
     void addDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
                           const QString &type, const QString &file);

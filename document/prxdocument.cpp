@@ -315,6 +315,7 @@ void PrxDocument::ReloadBookmark()
     }
     m_model.renumber();
     GridGeometry::refill(scroll, m_model.count());
+    m_list.clampScroll();
     if (haveBookmarks) {
         const QString menu = bookmarks().read(prxversion, QStringLiteral("XMBmenuString"));
         if (menu != IniFile::Missing)

@@ -122,3 +122,23 @@ TEST_F(BookmarkListTest, WithoutABookmarkFileTheButtonsDoNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BookmarkListTest, AShorterListIsNeverLeftScrolledAway)
+{
+    open(100);
+    list().scrollTo(doc->scroll.maximum);
+    EXPECT_LT(doc->listTop, -10000);
+    writeFloatEntries(home.bookmarks(), "4.05", 50);
+    list().cmdBookmark_Click(BookmarkList::RefreshBookmark);
+    EXPECT_EQ(doc->scroll.position, doc->scroll.maximum);
+    EXPECT_FLOAT_EQ(doc->listTop, 165 - float(50 * 210 - 8440)) << "the last row ends above the bottom strip";
+
+    writeFloatEntries(home.bookmarks(), "4.05", 10);
+    list().cmdBookmark_Click(BookmarkList::RefreshBookmark);
+    EXPECT_EQ(doc->scroll.position, 0);
+    EXPECT_FLOAT_EQ(doc->listTop, 165);
+}
+
+} // namespace
