@@ -137,7 +137,18 @@ bool ModuleSaver::checkValues(std::optional<qint64> copySize)
 
 bool ModuleSaver::save()
 {
-    if (!m_doc.moduleOpen() || !checkValues())
+    if (!m_doc.moduleOpen())
+        return false;
+    // After a failed descramble the rows of file 1 have nowhere to go: saving
+    // then would drop their edits without a word.
+    if (!m_doc.files().isOpen(ModuleFiles::Working)) {
+        m_prompter.inform(m_doc.OpenedFiletitle +
+                              QStringLiteral(" can not be saved: its working copy is not open. "
+                                             "Choose the correct PRX version first."),
+                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        return false;
+    }
+    if (!checkValues())
         return false;
     {
         IniFile &bookmarks = m_doc.bookmarks();

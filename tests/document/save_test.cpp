@@ -369,3 +369,21 @@ TEST_F(SaveTest, OpeningAnotherModuleAsksAboutUnsavedValues)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SaveTest, NothingIsSavedWithoutAWorkingCopy)
+{
+    home.removeScrambleTool();
+    doc->openFromCommandLine(home.module5());
+    const QByteArray before = TestHome::readAll(home.module5());
+    prompter.calls.clear();
+    edit(0, "3");
+    EXPECT_FALSE(saver().save());
+    ASSERT_EQ(prompter.count("inform"), 1);
+    EXPECT_TRUE(prompter.calls[0].text.startsWith("vshmain.prx can not be saved"));
+    EXPECT_EQ(prompter.calls[0].title, "Error");
+    EXPECT_EQ(TestHome::readAll(home.module5()), before);
+}
+
+} // namespace
