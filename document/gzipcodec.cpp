@@ -17,6 +17,9 @@ constexpr qsizetype kDictionary = 32768;
 // Chunks are compressed side by side. Their size is fixed, not derived from
 // the number of cores, so the same input always gives the same stream.
 constexpr qsizetype kChunk = qsizetype(1) << 20;
+// Far above any module (a packed module records its size in 24 bits): a
+// stream that unpacks to more is not a module, and is not let fill the memory.
+constexpr qsizetype kMaxUnpacked = qsizetype(256) << 20;
 
 struct Chunk
 {
@@ -115,11 +118,11 @@ std::optional<QByteArray> decompress(const QByteArray &stream)
         zs.avail_out = sizeof chunk;
         rc = inflate(&zs, Z_NO_FLUSH);
         out.append(chunk, qsizetype(sizeof chunk - zs.avail_out));
-        if (rc == Z_BUF_ERROR && zs.avail_in == 0)
+        if ((rc == Z_BUF_ERROR && zs.avail_in == 0) || out.size() > kMaxUnpacked)
             break;
     }
     inflateEnd(&zs);
-    if (rc != Z_STREAM_END)
+    if (rc != Z_STREAM_END || out.size() > kMaxUnpacked)
         return std::nullopt;
     return out;
 }

@@ -9,7 +9,8 @@ namespace GzipCodec {
 // Deflate at level 9 with a gzip wrapper: one gzip member, its deflate data
 // made in 1 MiB chunks side by side on the available cores.
 QByteArray compress(const QByteArray &data);
-// The unpacked bytes, or nothing when the data is not one whole, undamaged gzip stream.
+// The unpacked bytes, or nothing when the data is not one whole, undamaged gzip
+// stream or unpacks to more than 256 MiB.
 std::optional<QByteArray> decompress(const QByteArray &stream);
 
 } // namespace GzipCodec

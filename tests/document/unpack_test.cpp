@@ -2,6 +2,8 @@
 #include "document/gzipcodec.h"
 #include "tools/mkdemo/demofixture.h"
 
+#include <zlib.h>
+
 namespace {
 
 class UnpackTest : public DocumentTest
@@ -49,6 +51,39 @@ TEST_F(UnpackTest, DamagedStreamChangesNothing)
         EXPECT_FALSE(doc->moduleOpen());
         restart();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A gzip stream of `mebibytes` zero bytes, made without holding them all.
+QByteArray zeroStream(int mebibytes)
+{
+    z_stream zs{};
+    deflateInit2(&zs, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray out;
+    char buffer[1 << 16];
+    for (int i = 0; i < mebibytes; ++i) {
+        zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zeros.constData()));
+        zs.avail_in = uInt(zeros.size());
+        const int flush = i + 1 == mebibytes ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            zs.next_out = reinterpret_cast<Bytef *>(buffer);
+            zs.avail_out = sizeof buffer;
+            deflate(&zs, flush);
+            out.append(buffer, qsizetype(sizeof buffer - zs.avail_out));
+        } while (zs.avail_out == 0);
+    }
+    deflateEnd(&zs);
+    return out;
+}
+
+TEST(GzipCodec, AStreamThatUnpacksBeyondAnyModuleIsRefused)
+{
+    EXPECT_EQ(GzipCodec::decompress(zeroStream(2))->size(), 2 << 20);
+    EXPECT_FALSE(GzipCodec::decompress(zeroStream(300)).has_value());
 }
 
 } // namespace
