@@ -48,15 +48,15 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
             row[BookmarkRow::File] = fileText;
             bookmarks.write(section, entryKey(entry, "file"), fileText);
             const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
-            const HexText position = HexText::convert(row[BookmarkRow::Offset]);
-            if (files->isOpen(slot) && !position.isInvalid()) {
+            const auto position = HexText::convert(row[BookmarkRow::Offset]).offset();
+            if (files->isOpen(slot) && position) {
                 if (type == QLatin1String("String")) {
                     if (const auto len = NumberText::parseWhole(length); len && *len >= 0)
-                        row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, qint64(position.value()), type,
+                        row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, *position, type,
                                                                         int(std::min<qint64>(*len, kLoadLimit)), kLoadLimit);
                 } else {
-                    row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, qint64(position.value()), type,
-                                                                    std::nullopt, kLoadLimit);
+                    row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, *position, type, std::nullopt,
+                                                                    kLoadLimit);
                 }
             }
         }

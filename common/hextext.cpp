@@ -28,6 +28,14 @@ HexText HexText::convert(const QString &text)
     return result;
 }
 
+std::optional<qint64> HexText::offset() const
+{
+    constexpr double kLimit = 9007199254740992.0; // 2^53: every whole number below is exact
+    if (m_kind == Kind::Invalid || m_value >= kLimit)
+        return std::nullopt;
+    return qint64(m_value);
+}
+
 QString HexText::text() const
 {
     switch (m_kind) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // The hex-text conversion of offsets and table starts: digits 0-9 and a-f in
 // either case, no prefix, no blanks. Empty text converts to an empty result,
@@ -17,6 +18,9 @@ public:
     bool isNumber() const { return m_kind == Kind::Number; }
     // 0 for empty and invalid text.
     double value() const { return m_value; }
+    // The number as a byte offset (empty text is 0), or nothing when the text is
+    // invalid or the number lies beyond any file.
+    std::optional<qint64> offset() const;
     // "Invalid", empty text, or the number in decimal.
     QString text() const;
 

@@ -60,7 +60,7 @@ std::optional<qint64> valueSpan(const BookmarkRow &row)
 void writeValue(ModuleFiles &files, int slot, const BookmarkRow &row)
 {
     const HexText offset = HexText::convert(row[BookmarkRow::Offset]);
-    ValueCodec::WriteValue(files, slot, qint64(offset.value()), row[BookmarkRow::Type], lengthOf(row).value_or(0),
+    ValueCodec::WriteValue(files, slot, offset.offset().value_or(0), row[BookmarkRow::Type], lengthOf(row).value_or(0),
                            row[BookmarkRow::Value]);
 }
 

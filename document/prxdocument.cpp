@@ -229,7 +229,7 @@ bool PrxDocument::SetBookmark()
     if (currentModuleFile.contains(QLatin1String("vshmain"))) {
         const QString begin = bookmarks().read(prxversion, QStringLiteral("BeginOffset"));
         if (begin != IniFile::Missing) {
-            BeginOffset = qint32(qint64(HexText::convert(begin).value()));
+            BeginOffset = qint32(HexText::convert(begin).offset().value_or(0));
             m_vshToolEnabled = true;
             m_vshToolChecked = true;
         }

@@ -171,7 +171,7 @@ void CellEditor::reread(int row, const QString &offsetText)
     if (fileCell != QLatin1String("1") && fileCell != QLatin1String("2"))
         return;
     const int file = fileCell.toInt();
-    const auto v = qint64(HexText::convert(offsetText).value());
+    const qint64 v = HexText::convert(offsetText).offset().value_or(0);
     ModuleFiles &files = m_doc.files();
     const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
     if (type == QLatin1String("float")) {

@@ -51,14 +51,15 @@ TEST_F(BookmarkSectionTest, LoadsExactlyOffsetEntriesWithTheirValues)
 
 TEST_F(BookmarkSectionTest, UnreadableEntriesShowNoValue)
 {
-    TestHome::writeAll(vt(), "[5.00]\noffset=4\n"
+    TestHome::writeAll(vt(), "[5.00]\noffset=5\n"
                              "entry.1.offset=40\nentry.1.type=Float\nentry.1.file=2\n"
                              "entry.2.offset=10\nentry.2.type=String\nentry.2.length=ten\n"
                              "entry.3.offset=zz\nentry.3.type=Float\n"
-                             "entry.4.offset=40\n");
+                             "entry.4.offset=40\n"
+                             "entry.5.offset=FFFFFFFFFFFFFFFFFFFFFFFF\nentry.5.type=Float\n");
     IniFile ini(vt());
     const auto rows = BookmarkSection::load(ini, "5.00", &files);
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0][BookmarkRow::Value], "") << "file 2 is not open";
     EXPECT_EQ(rows[0][BookmarkRow::File], "2");
     EXPECT_EQ(rows[1][BookmarkRow::Value], "") << "a String without a whole length";
@@ -66,6 +67,7 @@ TEST_F(BookmarkSectionTest, UnreadableEntriesShowNoValue)
     EXPECT_EQ(rows[3][BookmarkRow::Value], "") << "no type";
     EXPECT_EQ(rows[3][BookmarkRow::Type], "Default");
     EXPECT_EQ(rows[3][BookmarkRow::Description], "Default");
+    EXPECT_EQ(rows[4][BookmarkRow::Value], "") << "an offset beyond any file";
 }
 
 TEST_F(BookmarkSectionTest, OffsetThatIsNotWholeLoadsNothingAndNoModuleLeavesValuesEmpty)
