@@ -20,7 +20,8 @@ HexText HexText::convert(const QString &text)
             result.m_kind = Kind::Invalid;
             return result;
         }
-        sum += digit * weight;
+        if (digit != 0) // a zero digit adds nothing, also once the weight has run to infinity
+            sum += digit * weight;
         weight *= 16;
     }
     result.m_kind = Kind::Number;
@@ -31,7 +32,7 @@ HexText HexText::convert(const QString &text)
 std::optional<qint64> HexText::offset() const
 {
     constexpr double kLimit = 9007199254740992.0; // 2^53: every whole number below is exact
-    if (m_kind == Kind::Invalid || m_value >= kLimit)
+    if (m_kind == Kind::Invalid || !(m_value < kLimit))
         return std::nullopt;
     return qint64(m_value);
 }

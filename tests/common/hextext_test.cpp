@@ -14,6 +14,11 @@ TEST(HexText, ConvertsDigitsWithoutPrefix)
         EXPECT_EQ(HexText::convert(QLatin1String(c.in)).text(), QLatin1String(c.out)) << c.in;
     EXPECT_EQ(HexText::convert("").value(), 0);
     EXPECT_EQ(HexText::convert("").kind(), HexText::Kind::Empty);
+    EXPECT_EQ(HexText::convert("1A0E8").offset(), 0x1A0E8);
+    EXPECT_EQ(HexText::convert("").offset(), 0);
+    EXPECT_FALSE(HexText::convert("zz").offset());
+    EXPECT_FALSE(HexText::convert("1" + QString(300, '0')).offset()) << "runs to infinity, never to NaN";
+    EXPECT_FALSE(HexText::convert(QString(20, 'F')).offset());
 }
 
 TEST(NumberText, AcceptsOnlyPlainDecimalNumbers)
