@@ -12,6 +12,9 @@ namespace BookmarkSection {
 
 namespace {
 constexpr int kLoadLimit = 64;
+// A count that no real section reaches: a damaged `offset` must not make the
+// list try to hold billions of rows.
+constexpr qint64 kMaxEntries = 1000000;
 }
 
 QString entryKey(int n, const char *field)
@@ -24,7 +27,7 @@ QString entryKey(int n, const char *field)
 int entryCount(IniFile &bookmarks, const QString &section)
 {
     const auto n = NumberText::parseWhole(bookmarks.read(section, QStringLiteral("offset")));
-    return n && *n > 0 && *n < (1 << 30) ? int(*n) : 0;
+    return n && *n > 0 ? int(std::min<qint64>(*n, kMaxEntries)) : 0;
 }
 
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files)

@@ -25,7 +25,8 @@ void save(IniFile &bookmarks, const QString &section, const std::vector<Bookmark
 // N = 1 to the section's `offset`.
 void writeSnapshot(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows);
 
-// The section's `offset` as a whole number, 0 when missing or not whole.
+// The section's `offset` as a whole number, 0 when missing or not whole, at
+// most 1 000 000.
 int entryCount(IniFile &bookmarks, const QString &section);
 
 QString entryKey(int n, const char *field);

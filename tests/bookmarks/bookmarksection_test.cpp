@@ -72,9 +72,11 @@ TEST_F(BookmarkSectionTest, UnreadableEntriesShowNoValue)
 
 TEST_F(BookmarkSectionTest, OffsetThatIsNotWholeLoadsNothingAndNoModuleLeavesValuesEmpty)
 {
-    TestHome::writeAll(vt(), "[A]\noffset=2.5\nentry.1.offset=40\n[B]\noffset=1\nentry.1.offset=40\nentry.1.type=Float\n");
+    TestHome::writeAll(vt(), "[A]\noffset=2.5\nentry.1.offset=40\n[B]\noffset=1\nentry.1.offset=40\nentry.1.type=Float\n"
+                             "[C]\noffset=99999999999\n");
     IniFile ini(vt());
     EXPECT_TRUE(BookmarkSection::load(ini, "A", &files).empty());
+    EXPECT_EQ(BookmarkSection::entryCount(ini, "C"), 1000000) << "a damaged count is capped";
     EXPECT_TRUE(BookmarkSection::load(ini, "Missing", &files).empty());
     const auto rows = BookmarkSection::load(ini, "B", nullptr);
     ASSERT_EQ(rows.size(), 1u);
