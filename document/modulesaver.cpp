@@ -45,7 +45,8 @@ std::optional<qint64> valueSpan(const BookmarkRow &row)
     const QString &type = row[BookmarkRow::Type];
     const QString &text = row[BookmarkRow::Value];
     if (type == QLatin1String("Float"))
-        return ValueCodec::parseFloat(text) ? std::optional<qint64>(4) : std::nullopt;
+        return ValueCodec::parseFloat(text) || ValueCodec::isSpecialFloatText(text) ? std::optional<qint64>(4)
+                                                                                     : std::nullopt;
     if (type == QLatin1String("Integer"))
         return ValueCodec::parseInteger(text) ? std::optional<qint64>(2) : std::nullopt;
     if (type == QLatin1String("String")) {

@@ -30,6 +30,11 @@ QString formatInteger(qint16 value)
     return QString::number(value);
 }
 
+bool isSpecialFloatText(const QString &text)
+{
+    return text == QLatin1String("NaN") || text == QLatin1String("Infinity") || text == QLatin1String("-Infinity");
+}
+
 std::optional<float> parseFloat(const QString &text)
 {
     const auto value = NumberText::parse(text);
@@ -84,7 +89,15 @@ WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QStrin
     if (!files.isOpen(file))
         return WriteResult::NoFile;
     QByteArray bytes;
-    if (type == QLatin1String("Float")) {
+    if (type == QLatin1String("Float") && isSpecialFloatText(text)) {
+        if (offset < 0 || offset + 4 > files.size(file))
+            return WriteResult::OutsideFile;
+        if (ReadValue(files, file, offset, type, std::nullopt, 4) == text)
+            return WriteResult::Written;
+        const quint32 bits = text == QLatin1String("NaN") ? 0x7FC00000u : text.startsWith(u'-') ? 0xFF800000u : 0x7F800000u;
+        bytes.resize(4);
+        qToLittleEndian(bits, bytes.data());
+    } else if (type == QLatin1String("Float")) {
         if (!NumberText::parse(text))
             return WriteResult::NotANumber;
         const auto value = parseFloat(text);

@@ -16,6 +16,8 @@ enum class WriteResult { Written, NotANumber, OutOfRange, OutsideFile, NoFile, U
 QString formatFloat(float value);
 QString formatInteger(qint16 value);
 
+// The texts a stored NaN or infinity shows: "NaN", "Infinity", "-Infinity".
+bool isSpecialFloatText(const QString &text);
 // A Float text that rounds to a finite single, or nothing.
 std::optional<float> parseFloat(const QString &text);
 // An Integer text rounded half to even into -32768..32767, or nothing.
@@ -28,7 +30,8 @@ std::optional<qint16> parseInteger(const QString &text);
 QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
                   std::optional<int> length, int limit);
 
-// Stores a Value cell text. A String clears bytes offset+1 .. offset+length-1,
+// Stores a Value cell text. A NaN or infinity text leaves bytes that already
+// show that text as they are (a NaN keeps its payload). A String clears bytes offset+1 .. offset+length-1,
 // then writes its characters from the offset, cut to `length` when that is above 0.
 WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
                        int length, const QString &text);

@@ -92,6 +92,26 @@ TEST_F(ValueCodecTest, RefusesBadNumbersAndWritesNothing)
     }
 }
 
+TEST_F(ValueCodecTest, StoredNaNAndInfinityRoundTrip)
+{
+    const struct { QByteArray before; const char *text; QByteArray after; } cases[] = {
+        {QByteArray::fromHex("FFFFFFFF"), "NaN", QByteArray::fromHex("FFFFFFFF")},
+        {QByteArray::fromHex("0000807F"), "Infinity", QByteArray::fromHex("0000807F")},
+        {QByteArray::fromHex("000080FF"), "-Infinity", QByteArray::fromHex("000080FF")},
+        {QByteArray::fromHex("0000803F"), "NaN", QByteArray::fromHex("0000C07F")},
+        {QByteArray::fromHex("0000803F"), "-Infinity", QByteArray::fromHex("000080FF")},
+    };
+    for (const auto &c : cases) {
+        load(c.before);
+        const QString shown = ReadValue(files, 1, 8, "Float", {}, 64);
+        if (c.before == c.after) {
+            EXPECT_EQ(shown, QLatin1String(c.text));
+        }
+        EXPECT_EQ(WriteValue(files, 1, 8, "Float", 0, QLatin1String(c.text)), WriteResult::Written);
+        EXPECT_EQ(at8(4), c.after) << c.text << " keeps a stored payload, else writes the plain value";
+    }
+}
+
 TEST_F(ValueCodecTest, WritesStringsClearingTheFieldButItsFirstByte)
 {
     const struct { QByteArray before; int length; const char *text; QByteArray after; } cases[] = {
