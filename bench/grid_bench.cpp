@@ -1,9 +1,9 @@
 // With 100 000 rows: the time of ReloadBookmark with values, and of one editor
 // placement (a pointer motion onto a new cell, handled and painted).
 #include "app/mainwindow.h"
+#include "bench/silentprompter.h"
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
-#include "document/prompter.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
 #include "tools/mkdemo/demofixture.h"
@@ -13,22 +13,6 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <cstdio>
-
-namespace {
-
-class SilentPrompter : public Prompter
-{
-public:
-    Answer ask(const QString &, const QString &, Buttons, Icon) override { return Answer::No; }
-    void inform(const QString &, const QString &, Icon) override {}
-    QString chooseOpenFile(const QString &, const QString &) override { return {}; }
-    QString chooseSaveFile(const QString &, const QString &) override { return {}; }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-    void beep() override {}
-    void setBusy(bool) override {}
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {

@@ -1,8 +1,8 @@
 // Packs a module of 16 MiB - 1 byte and runs gzip -9 on the same file, and
 // prints both times, their ratio and the output sizes. A single deflate
 // stream over the whole module is timed too, for reference.
+#include "bench/silentprompter.h"
 #include "document/modulepacker.h"
-#include "document/prompter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,22 +18,6 @@
 
 namespace {
 
-class SilentPrompter : public Prompter
-{
-public:
-    QString failure;
-    Answer ask(const QString &, const QString &, Buttons, Icon) override { return Answer::Ok; }
-    void inform(const QString &text, const QString &title, Icon) override
-    {
-        if (title != QLatin1String("Done"))
-            failure = text;
-    }
-    QString chooseOpenFile(const QString &, const QString &) override { return {}; }
-    QString chooseSaveFile(const QString &, const QString &) override { return {}; }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-    void beep() override {}
-    void setBusy(bool) override {}
-};
 
 struct Random
 {
