@@ -1,11 +1,11 @@
 #include "app/fileassociation.h"
 
-#include "document/toolrunner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QProcess>
 #include <QStandardPaths>
 
 namespace {
@@ -52,8 +52,15 @@ QString execArgument(const QString &path)
 void runHelper(const QString &program, const QString &folder)
 {
     const QString found = QStandardPaths::findExecutable(program);
-    if (!found.isEmpty())
-        ToolRunner::run(found, {folder}, folder);
+    if (found.isEmpty())
+        return;
+    // A desktop helper that hangs must not hang the editor: it only refreshes a cache.
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(found, {folder});
+    if (process.waitForStarted(5000) && !process.waitForFinished(10000))
+        process.kill();
+    process.waitForFinished(1000);
 }
 
 // mimeapps.list with the type's default set to our entry (`on`) or our entry

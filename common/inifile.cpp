@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -267,11 +268,16 @@ bool IniFile::flush()
 
     const QFileInfo info(m_path);
     bool ok = !(info.exists() && !info.isWritable());
+    QString cause = QStringLiteral("the file is read-only");
     if (ok) {
         QSaveFile out(m_path);
-        ok = out.open(QIODevice::WriteOnly) && out.write(Codepage::fromUnicode(text)) >= 0 && out.commit();
+        const QByteArray bytes = Codepage::fromUnicode(text);
+        ok = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+        if (!ok)
+            cause = out.errorString();
     }
     m_lastWriteOk = ok;
+    m_lastError = ok ? QString() : QStringLiteral("Can not write %1: %2").arg(QDir::toNativeSeparators(m_path), cause);
     m_dirty = false;
     if (ok) {
         const QFileInfo written(m_path);

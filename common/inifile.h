@@ -29,6 +29,9 @@ public:
     void write(const QString &section, const QString &key, const QString &value);
     // True when the last write to disk succeeded (or nothing was pending).
     bool lastWriteOk() const { return m_lastWriteOk; }
+    // Why the last write to disk failed, naming the file: "Can not write <path>: <cause>".
+    // Empty while lastWriteOk().
+    const QString &lastError() const { return m_lastError; }
 
     class Batch
     {
@@ -77,6 +80,7 @@ private:
     bool m_loaded = false;
     bool m_dirty = false;
     bool m_lastWriteOk = true;
+    QString m_lastError;
     int m_batchDepth = 0;
     qint64 m_size = -1;
     QDateTime m_modified;

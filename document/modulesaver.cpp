@@ -178,9 +178,11 @@ void ModuleSaver::scrambleBack()
     // is let go for the run and opened afresh after it; then the writes made
     // into file 2, which the tool has just overwritten, are made again.
     files.close(ModuleFiles::Held);
-    const bool started = ToolRunner::run(m_doc.scrambleToolPath(),
+    const bool started = ToolRunner::run(m_prompter, m_doc.scrambleToolPath(),
                                          {QStringLiteral("-s"), QFileInfo(workingCopy).fileName(), m_doc.OpenedFiletitle},
-                                         QFileInfo(m_doc.currentModuleFile).absolutePath());
+                                         QFileInfo(m_doc.currentModuleFile).absolutePath(),
+                                         QStringLiteral("Scrambling %1...").arg(m_doc.OpenedFiletitle))
+                             .outcome != ToolRun::Outcome::NotStarted;
     files.open(ModuleFiles::Held, m_doc.currentModuleFile);
     files.replayJournal();
     if (!started)

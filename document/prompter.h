@@ -3,6 +3,7 @@
 #include "document/rgb.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Everything the core asks of the person or shows them goes through here, so
@@ -26,4 +27,14 @@ public:
     virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;
     virtual void beep() = 0;
     virtual void setBusy(bool busy) = 0;
+    // Waits until `finished` returns true; it is polled and may block briefly
+    // each time. A window shows a busy dialog with `text` and Cancel once the
+    // wait has lasted about two seconds. False when the person cancelled.
+    virtual bool waitWhileBusy(const QString &text, const std::function<bool()> &finished)
+    {
+        (void)text;
+        while (!finished()) {
+        }
+        return true;
+    }
 };

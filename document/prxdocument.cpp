@@ -257,9 +257,11 @@ bool PrxDocument::makeWorkingCopy()
     if (QFileInfo::exists(workingCopy))
         forceRemove(workingCopy);
     const bool ok = m_files.open(ModuleFiles::Held, currentModuleFile) &&
-                    ToolRunner::run(scrambleToolPath(),
+                    ToolRunner::run(m_prompter, scrambleToolPath(),
                                     {QStringLiteral("-d"), OpenedFiletitle, fileTitle(workingCopy)},
-                                    QFileInfo(currentModuleFile).absolutePath()) &&
+                                    QFileInfo(currentModuleFile).absolutePath(),
+                                    QStringLiteral("Descrambling %1...").arg(OpenedFiletitle))
+                        .succeeded() &&
                     m_files.open(ModuleFiles::Working, workingCopy);
     if (ok)
         m_files.setJournalling(true);

@@ -47,7 +47,8 @@ QByteArray descrambled(const QString &module)
 {
     QTemporaryDir dir;
     QFile::copy(module, dir.filePath("m.prx"));
-    ToolRunner::run(QStringLiteral(SCRAMBLE_PATH), {"-d", "m.prx", "m.bin"}, dir.path());
+    FakePrompter quiet;
+    ToolRunner::run(quiet, QStringLiteral(SCRAMBLE_PATH), {"-d", "m.prx", "m.bin"}, dir.path(), QString());
     return TestHome::readAll(dir.filePath("m.bin"));
 }
 
