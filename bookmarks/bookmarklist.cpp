@@ -106,6 +106,7 @@ void BookmarkList::sortByColumn(int column)
                 file.write(section, BookmarkSection::entryKey(n, "file"), row[BookmarkRow::File]);
             }
         }
+        m_doc.reportWriteFailure(file);
         model.setRows(std::move(rows));
         model.renumber();
         selectedRow = 0;

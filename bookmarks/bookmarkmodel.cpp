@@ -49,6 +49,27 @@ void BookmarkModel::setCell(int row, int column, const QString &text)
     emit dataChanged(at, at);
 }
 
+void BookmarkModel::setSavedValue(int row, const QString &text)
+{
+    if (row >= 0 && row < count())
+        m_rows[size_t(row)].savedValue = text;
+}
+
+void BookmarkModel::markSaved()
+{
+    for (BookmarkRow &row : m_rows)
+        row.savedValue = row[BookmarkRow::Value];
+}
+
+int BookmarkModel::firstModifiedRow() const
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i][BookmarkRow::Value] != m_rows[i].savedValue)
+            return int(i);
+    }
+    return -1;
+}
+
 void BookmarkModel::setRows(std::vector<BookmarkRow> rows)
 {
     beginResetModel();

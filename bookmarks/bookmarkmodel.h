@@ -26,6 +26,11 @@ public:
     const std::vector<BookmarkRow> &rows() const { return m_rows; }
     const QString &cell(int row, int column) const { return m_rows[size_t(row)][column]; }
     void setCell(int row, int column, const QString &text);
+    void setSavedValue(int row, const QString &text);
+    // Every row's Value becomes its saved value: what the module now holds.
+    void markSaved();
+    // 0-based index of the first row whose Value differs from its saved value, or -1.
+    int firstModifiedRow() const;
 
     void setRows(std::vector<BookmarkRow> rows);
     void clear() { setRows({}); }

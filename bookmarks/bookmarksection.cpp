@@ -12,9 +12,22 @@ namespace BookmarkSection {
 
 namespace {
 constexpr int kLoadLimit = 64;
-// A count that no real section reaches: a damaged `offset` must not make the
-// list try to hold billions of rows.
-constexpr qint64 kMaxEntries = 1000000;
+
+// The highest N for which the section holds any "entry.N." key.
+int highestEntry(IniFile &bookmarks, const QString &section)
+{
+    int highest = 0;
+    for (const QString &key : bookmarks.keys(section)) {
+        if (!key.startsWith(QLatin1String("entry.")))
+            continue;
+        const qsizetype dot = key.indexOf(u'.', 6);
+        bool ok = false;
+        const int n = dot > 6 ? QStringView(key).mid(6, dot - 6).toInt(&ok) : 0;
+        if (ok && n > highest)
+            highest = n;
+    }
+    return highest;
+}
 }
 
 QString entryKey(int n, const char *field)
@@ -27,7 +40,10 @@ QString entryKey(int n, const char *field)
 int entryCount(IniFile &bookmarks, const QString &section)
 {
     const auto n = NumberText::parseWhole(bookmarks.read(section, QStringLiteral("offset")));
-    return n && *n > 0 ? int(std::min<qint64>(*n, kMaxEntries)) : 0;
+    if (!n || *n <= 0)
+        return 0;
+    // A damaged count must not invent rows: no entry lies beyond the last one written.
+    return int(std::min<qint64>(*n, highestEntry(bookmarks, section)));
 }
 
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files)
@@ -47,9 +63,8 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
         const QString length = bookmarks.read(section, entryKey(entry, "length"));
         if (files) {
             const bool held = bookmarks.read(section, entryKey(entry, "file")) == QLatin1String("2");
-            const QString fileText = held ? QStringLiteral("2") : QStringLiteral("1");
-            row[BookmarkRow::File] = fileText;
-            bookmarks.write(section, entryKey(entry, "file"), fileText);
+            // The normalised text reaches the file with the next save; opening writes nothing.
+            row[BookmarkRow::File] = held ? QStringLiteral("2") : QStringLiteral("1");
             const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
             const auto position = HexText::convert(row[BookmarkRow::Offset]).offset();
             if (files->isOpen(slot) && position) {
@@ -63,6 +78,7 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
                 }
             }
         }
+        row.savedValue = row[BookmarkRow::Value];
         row[BookmarkRow::Type] = type;
         row[BookmarkRow::Len] = length;
         rows.push_back(std::move(row));
@@ -70,10 +86,11 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
     return rows;
 }
 
-void save(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
+bool save(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
 {
     if (!bookmarks.exists())
-        return;
+        return true;
+    {
     IniFile::Batch batch(bookmarks);
     bookmarks.write(section, QStringLiteral("offset"), QString::number(rows.size()));
     int entry = 0;
@@ -88,14 +105,8 @@ void save(IniFile &bookmarks, const QString &section, const std::vector<Bookmark
         bookmarks.write(section, entryKey(entry, "value"), row[BookmarkRow::Value]);
         bookmarks.write(section, entryKey(entry, "offset"), row[BookmarkRow::Offset]);
     }
-}
-
-void writeSnapshot(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
-{
-    IniFile::Batch batch(bookmarks);
-    const int n = entryCount(bookmarks, section);
-    for (int entry = 1; entry <= n && entry <= int(rows.size()); ++entry)
-        bookmarks.write(section, entryKey(entry, "value"), rows[size_t(entry - 1)][BookmarkRow::Value]);
+    }
+    return bookmarks.lastWriteOk();
 }
 
 } // namespace BookmarkSection

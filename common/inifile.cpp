@@ -206,6 +206,19 @@ QString IniFile::read(const QString &section, const QString &key)
     return value.toString();
 }
 
+QStringList IniFile::keys(const QString &section)
+{
+    if (m_batchDepth == 0 || !m_loaded)
+        refreshIfChanged();
+    QStringList names;
+    if (const Section *s = findSection(section)) {
+        names.reserve(s->keys.size());
+        for (auto it = s->keys.constBegin(); it != s->keys.constEnd(); ++it)
+            names << it.key().toString();
+    }
+    return names;
+}
+
 void IniFile::write(const QString &section, const QString &key, const QString &value)
 {
     if (m_batchDepth == 0 || !m_loaded)

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // An INI file with the profile semantics of Config.ini and the .vt bookmark
@@ -27,6 +28,8 @@ public:
 
     QString read(const QString &section, const QString &key);
     void write(const QString &section, const QString &key, const QString &value);
+    // The keys of a section, lower-cased, in no particular order.
+    QStringList keys(const QString &section);
     // True when the last write to disk succeeded (or nothing was pending).
     bool lastWriteOk() const { return m_lastWriteOk; }
     // Why the last write to disk failed, naming the file: "Can not write <path>: <cause>".

@@ -106,15 +106,27 @@ bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
         return false;
     if (!f->seek(offset) || f->write(bytes) != bytes.size() || !f->flush())
         return false;
-    if (m_journalling && slot == Held) {
-        // An earlier write that this one covers completely can never show again.
-        const qint64 end = offset + bytes.size();
-        std::erase_if(m_journal, [&](const JournalEntry &e) {
-            return e.offset >= offset && e.offset + e.bytes.size() <= end;
-        });
-        m_journal.push_back({offset, bytes});
-    }
+    if (m_journalling && slot == Held)
+        addToJournal(offset, bytes);
     return true;
+}
+
+void ModuleFiles::addToJournal(qint64 offset, const QByteArray &bytes)
+{
+    if (!m_journalling)
+        return;
+    // An earlier write that this one covers completely can never show again.
+    const qint64 end = offset + bytes.size();
+    std::erase_if(m_journal, [&](const JournalEntry &e) { return e.offset >= offset && e.offset + e.bytes.size() <= end; });
+    m_journal.push_back({offset, bytes});
+}
+
+bool ModuleFiles::replayJournalInto(ModuleFiles &target, int slot) const
+{
+    bool ok = true;
+    for (const JournalEntry &e : m_journal)
+        ok = target.write(slot, e.offset, e.bytes) && ok;
+    return ok;
 }
 
 void ModuleFiles::setJournalling(bool on)

@@ -38,6 +38,10 @@ public:
     // Writes every journalled write into slot 2 again, in order. False when one
     // of them could not be written.
     bool replayJournal();
+    // The same, into another file: the scrambled module a save is making.
+    bool replayJournalInto(ModuleFiles &target, int slot) const;
+    // Records bytes that now lie in slot 2 at `offset`, as a write would.
+    void addToJournal(qint64 offset, const QByteArray &bytes);
 
     // While one is alive, reads are served from a mapping of the whole file
     // made on first use, instead of a seek and a read each: for loading many

@@ -6,6 +6,7 @@
 #include "common/numbertext.h"
 #include "document/firmware.h"
 #include "document/modulepacker.h"
+#include "document/modulestage.h"
 #include "document/prompter.h"
 #include "document/prxdocument.h"
 #include "document/toolrunner.h"
@@ -58,11 +59,17 @@ std::optional<qint64> valueSpan(const BookmarkRow &row)
     return 0;
 }
 
-void writeValue(ModuleFiles &files, int slot, const BookmarkRow &row)
+// Writes a row's value; empty text when it was written, else why not.
+QString writeValue(ModuleFiles &files, int slot, const BookmarkRow &row, int number)
 {
     const HexText offset = HexText::convert(row[BookmarkRow::Offset]);
-    ValueCodec::WriteValue(files, slot, offset.offset().value_or(0), row[BookmarkRow::Type], lengthOf(row).value_or(0),
-                           row[BookmarkRow::Value]);
+    const auto result = ValueCodec::WriteValue(files, slot, offset.offset().value_or(0), row[BookmarkRow::Type],
+                                               lengthOf(row).value_or(0), row[BookmarkRow::Value]);
+    if (result == ValueCodec::WriteResult::Written)
+        return QString();
+    return QStringLiteral("Row %1 could not be written into %2 at offset %3.")
+        .arg(number)
+        .arg(QFileInfo(files.path(slot)).fileName(), row[BookmarkRow::Offset]);
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -75,17 +82,20 @@ bool sameFile(const QString &a, const QString &b)
     return x.absoluteFilePath() == y.absoluteFilePath();
 }
 
-// A whole-file copy, renamed over the target only once it is complete.
-bool copyWhole(const QString &from, const QString &to)
+QString native(const QString &path)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = in.readAll();
-    if (bytes.size() != in.size())
-        return false;
-    QSaveFile out(to);
-    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+    return QDir::toNativeSeparators(path);
+}
+
+// Why `path` can not be replaced by a saved version, or empty text.
+QString unwritable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QStringLiteral("%1 no longer exists.").arg(native(path));
+    if (!info.isWritable())
+        return QStringLiteral("%1 is read-only.").arg(native(path));
+    return QString();
 }
 
 } // namespace
@@ -96,43 +106,68 @@ ModuleSaver::ModuleSaver(PrxDocument &document)
 {
 }
 
-int ModuleSaver::firstInvalidRow(std::optional<qint64> copySize)
+bool ModuleSaver::isPending(const BookmarkRow &row)
+{
+    // A row nobody changed keeps the bytes it was read from.
+    return row[BookmarkRow::Value] != row.savedValue;
+}
+
+ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
 {
     ModuleFiles &files = m_doc.files();
     const auto &rows = m_doc.model().rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         const BookmarkRow &row = rows[i];
+        if (!isPending(row))
+            continue;
         const auto span = valueSpan(row);
         if (!span)
-            return int(i);
+            return {int(i), QStringLiteral("Enter a valid value")};
         if (*span == 0)
             continue;
         qint64 size = 0;
+        QString name;
         if (copySize) {
             size = *copySize;
+            name = m_doc.OpenedFiletitle;
         } else {
             // Rows that name no open file are not written, so they can not fail.
             const int slot = slotOf(row[BookmarkRow::File]);
             if (slot == 0 || !files.isOpen(slot))
                 continue;
             size = files.size(slot);
+            name = QFileInfo(files.path(slot)).fileName();
         }
         const HexText offset = HexText::convert(row[BookmarkRow::Offset]);
-        if (offset.isInvalid() || offset.value() + double(*span) > double(size))
-            return int(i);
+        if (offset.isInvalid() || !offset.offset())
+            return {int(i), QStringLiteral("Row %1 can not be saved: its offset \"%2\" is not a hexadecimal number.")
+                                .arg(i + 1)
+                                .arg(row[BookmarkRow::Offset])};
+        if (offset.value() + double(*span) > double(size))
+            return {int(i), QStringLiteral("Row %1 can not be saved: its value at offset %2 does not lie inside %3 "
+                                           "(%4 bytes).")
+                                .arg(i + 1)
+                                .arg(row[BookmarkRow::Offset], name)
+                                .arg(size)};
     }
-    return -1;
+    return {-1, QString()};
 }
 
 bool ModuleSaver::checkValues(std::optional<qint64> copySize)
 {
-    const int row = firstInvalidRow(copySize);
-    if (row < 0)
+    const Fault fault = firstFault(copySize);
+    if (fault.row < 0)
         return true;
-    m_doc.list().selectedRow = row + 1;
+    m_doc.list().selectedRow = fault.row + 1;
     emit m_doc.listFocusRequested();
     emit m_doc.changed();
-    m_prompter.inform(QStringLiteral("Enter a valid value"), PrxDocument::AppTitle, Prompter::Icon::None);
+    m_prompter.inform(fault.text, PrxDocument::AppTitle, Prompter::Icon::None);
+    return false;
+}
+
+bool ModuleSaver::fail(const QString &text)
+{
+    m_prompter.inform(text, QStringLiteral("Error"), Prompter::Icon::Critical);
     return false;
 }
 
@@ -142,54 +177,125 @@ bool ModuleSaver::save()
         return false;
     // After a failed descramble the rows of file 1 have nowhere to go: saving
     // then would drop their edits without a word.
-    if (!m_doc.files().isOpen(ModuleFiles::Working)) {
-        m_prompter.inform(m_doc.OpenedFiletitle +
-                              QStringLiteral(" can not be saved: its working copy is not open. "
-                                             "Choose the correct PRX version first."),
-                          QStringLiteral("Error"), Prompter::Icon::Critical);
-        return false;
-    }
+    if (!m_doc.files().isOpen(ModuleFiles::Working))
+        return fail(m_doc.OpenedFiletitle + QStringLiteral(" can not be saved: its working copy is not open. "
+                                                          "Choose the correct PRX version first."));
     if (!checkValues())
         return false;
-    {
-        IniFile &bookmarks = m_doc.bookmarks();
-        IniFile::Batch batch(bookmarks);
-        m_doc.SaveVT(m_doc.prxversion);
-        ModuleFiles &files = m_doc.files();
-        for (const BookmarkRow &row : m_doc.model().rows()) {
-            const int slot = slotOf(row[BookmarkRow::File]);
-            if (slot != 0 && files.isOpen(slot))
-                writeValue(files, slot, row);
-        }
-        BookmarkSection::writeSnapshot(bookmarks, m_doc.prxversion, m_doc.model().rows());
+    const QString error = Firmware::isScrambled(m_doc.prxversion) ? saveScrambled() : savePlain();
+    if (!error.isEmpty())
+        return fail(m_doc.OpenedFiletitle + QStringLiteral(" was not saved: ") + error);
+    for (size_t i = 0; i < m_doc.model().rows().size(); ++i) {
+        const BookmarkRow &row = m_doc.model().rows()[i];
+        if (m_doc.files().isOpen(slotOf(row[BookmarkRow::File])))
+            m_doc.model().setSavedValue(int(i), row[BookmarkRow::Value]);
     }
-    if (Firmware::isScrambled(m_doc.prxversion))
-        scrambleBack();
-    return true;
+    const bool listSaved = m_doc.SaveVT(m_doc.prxversion);
+    emit m_doc.changed();
+    return listSaved;
 }
 
-void ModuleSaver::scrambleBack()
+QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)
+{
+    const auto &rows = m_doc.model().rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const BookmarkRow &row = rows[i];
+        // A type that is not written (span 0) leaves its bytes alone.
+        if (isPending(row) && slotOf(row[BookmarkRow::File]) == fileCell && m_doc.files().isOpen(fileCell) &&
+            valueSpan(row).value_or(0) > 0) {
+            if (const QString error = writeValue(target, slot, row, int(i) + 1); !error.isEmpty())
+                return error;
+        }
+    }
+    return QString();
+}
+
+QString ModuleSaver::savePlain()
+{
+    const QString module = m_doc.currentModuleFile;
+    if (const QString why = unwritable(module); !why.isEmpty())
+        return why;
+    ModuleStage stage(module);
+    const QString staged = stage.file(QFileInfo(module).fileName());
+    if (!stage.isValid() || !stage.copyIn(module, QFileInfo(module).fileName()))
+        return stage.error();
+    ModuleFiles copy;
+    if (!copy.open(ModuleFiles::Working, staged))
+        return QStringLiteral("Can not write %1.").arg(native(staged));
+    if (const QString error = writePending(copy, ModuleFiles::Working, ModuleFiles::Working); !error.isEmpty())
+        return error;
+    copy.closeAll();
+    if (!stage.commit(staged))
+        return stage.error();
+    ModuleFiles &files = m_doc.files();
+    if (!files.open(ModuleFiles::Working, module))
+        return QStringLiteral("it was written, but could not be opened again.");
+    return QString();
+}
+
+QString ModuleSaver::saveScrambled()
 {
     ModuleFiles &files = m_doc.files();
-    const QString workingCopy = m_doc.workingCopyPath();
-    if (!files.isOpen(ModuleFiles::Working) || files.path(ModuleFiles::Working) != workingCopy)
-        return;
-    // The tool may replace the module file instead of rewriting it, so file 2
-    // is let go for the run and opened afresh after it; then the writes made
-    // into file 2, which the tool has just overwritten, are made again.
+    const QString module = m_doc.currentModuleFile;
+    const QString workingCopy = files.path(ModuleFiles::Working);
+    if (!QFileInfo(workingCopy).isFile())
+        return QStringLiteral("its working copy %1 was deleted while it was open. Choose the PRX version again to "
+                              "make a new one.")
+            .arg(native(workingCopy));
+    if (const QString why = unwritable(module); !why.isEmpty())
+        return why;
+    if (const QString error = writePending(files, ModuleFiles::Working, ModuleFiles::Working); !error.isEmpty())
+        return error;
+
+    // The tool writes the scrambled module in a private folder; only a
+    // complete, checked result is renamed over the module.
+    ModuleStage stage(module);
+    const QString copyName = QFileInfo(workingCopy).fileName();
+    const QString moduleName = QFileInfo(module).fileName();
+    if (!stage.isValid() || !stage.copyIn(workingCopy, copyName))
+        return stage.error();
+    const QString tool = m_doc.scrambleToolPath();
+    const ToolRun run = ToolRunner::run(m_prompter, tool, {QStringLiteral("-s"), copyName, moduleName}, stage.folder(),
+                                        QStringLiteral("Scrambling %1...").arg(moduleName));
+    if (run.outcome == ToolRun::Outcome::Cancelled)
+        return QStringLiteral("saving was cancelled; the module is as it was.");
+    if (!run.succeeded())
+        return QStringLiteral("the scramble tool %1 %2").arg(native(tool), run.describe());
+    const QString staged = stage.file(moduleName);
+    const qint64 expected = QFileInfo(module).size();
+    const qint64 written = QFileInfo(staged).isFile() ? QFileInfo(staged).size() : -1;
+    if (written < 0)
+        return QStringLiteral("the scramble tool %1 wrote no module.").arg(native(tool));
+    if (written != expected)
+        return QStringLiteral("the scramble tool %1 wrote %2 bytes, but the module has %3.")
+            .arg(native(tool))
+            .arg(written)
+            .arg(expected);
+
+    // Writes into file 2 are not in the working copy: made again on the result.
+    ModuleFiles result;
+    if (!result.open(ModuleFiles::Working, staged))
+        return QStringLiteral("Can not write %1.").arg(native(staged));
+    if (!files.replayJournalInto(result, ModuleFiles::Working))
+        return QStringLiteral("Can not write %1.").arg(native(staged));
+    if (const QString error = writePending(result, ModuleFiles::Working, ModuleFiles::Held); !error.isEmpty())
+        return error;
+    std::vector<std::pair<qint64, QByteArray>> held;
+    for (const BookmarkRow &row : m_doc.model().rows()) {
+        if (isPending(row) && slotOf(row[BookmarkRow::File]) == ModuleFiles::Held && files.isOpen(ModuleFiles::Held)) {
+            const qint64 at = HexText::convert(row[BookmarkRow::Offset]).offset().value_or(0);
+            held.emplace_back(at, result.read(ModuleFiles::Working, at, valueSpan(row).value_or(0)));
+        }
+    }
+    result.closeAll();
+    if (!stage.commit(staged))
+        return stage.error();
     files.close(ModuleFiles::Held);
-    const bool started = ToolRunner::run(m_prompter, m_doc.scrambleToolPath(),
-                                         {QStringLiteral("-s"), QFileInfo(workingCopy).fileName(), m_doc.OpenedFiletitle},
-                                         QFileInfo(m_doc.currentModuleFile).absolutePath(),
-                                         QStringLiteral("Scrambling %1...").arg(m_doc.OpenedFiletitle))
-                             .outcome != ToolRun::Outcome::NotStarted;
-    files.open(ModuleFiles::Held, m_doc.currentModuleFile);
-    files.replayJournal();
-    if (!started)
-        m_prompter.inform(QStringLiteral("The scramble tool %1 could not be started: %2 holds the values of the "
-                                         "previous save.")
-                              .arg(QDir::toNativeSeparators(m_doc.scrambleToolPath()), m_doc.OpenedFiletitle),
-                          QStringLiteral("Error"), Prompter::Icon::Critical);
+    if (!files.open(ModuleFiles::Held, module))
+        return QStringLiteral("it was written, but could not be opened again.");
+    for (const auto &[at, bytes] : held)
+        files.addToJournal(at, bytes);
+    return QString();
 }
 
 QString ModuleSaver::chooseTarget(const QString &start)
@@ -211,32 +317,42 @@ void ModuleSaver::saveAs()
     const bool ontoModule = sameFile(chosen, m_doc.currentModuleFile);
     if (Firmware::isScrambled(m_doc.prxversion)) {
         if (save() && !ontoModule)
-            copyWhole(m_doc.currentModuleFile, chosen);
+            copyOver(m_doc.currentModuleFile, chosen, false);
         return;
     }
     if (!checkValues(QFileInfo(m_doc.currentModuleFile).size()))
         return;
-    if (!ontoModule && !copyWhole(m_doc.currentModuleFile, chosen))
-        return;
-    {
-        // The list goes into the bookmark file, but the module itself is not
-        // written: its snapshot stays, so the exit check still sees the changes.
-        IniFile &bookmarks = m_doc.bookmarks();
-        IniFile::Batch batch(bookmarks);
-        const int rows = m_doc.model().count();
-        const int kept = std::max(rows, BookmarkSection::entryCount(bookmarks, m_doc.prxversion));
-        QStringList snapshot;
-        for (int n = 1; n <= kept; ++n)
-            snapshot << bookmarks.read(m_doc.prxversion, BookmarkSection::entryKey(n, "value"));
+    // The copy gets the list's values; the module itself and its saved values
+    // stay as they were, so the exit check still sees the changes.
+    if (copyOver(m_doc.currentModuleFile, chosen, true))
         m_doc.SaveVT(m_doc.prxversion);
-        for (int n = 1; n <= rows; ++n)
-            bookmarks.write(m_doc.prxversion, BookmarkSection::entryKey(n, "value"), snapshot[n - 1]);
+}
+
+bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValues)
+{
+    if (const QString why = unwritable(to); !why.isEmpty())
+        return fail(QFileInfo(to).fileName() + QStringLiteral(" was not saved: ") + why);
+    ModuleStage stage(to);
+    const QString name = QFileInfo(to).fileName();
+    const QString staged = stage.file(name);
+    if (!stage.isValid() || !stage.copyIn(from, name))
+        return fail(name + QStringLiteral(" was not saved: ") + stage.error());
+    if (withValues) {
+        // Every row goes into the copy, whatever its File cell says.
+        ModuleFiles copy;
+        if (!copy.open(ModuleFiles::Working, staged))
+            return fail(QStringLiteral("Can not write %1.").arg(native(staged)));
+        const auto &rows = m_doc.model().rows();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!isPending(rows[i]) || valueSpan(rows[i]).value_or(0) == 0)
+                continue;
+            if (const QString error = writeValue(copy, ModuleFiles::Working, rows[i], int(i) + 1); !error.isEmpty())
+                return fail(name + QStringLiteral(" was not saved: ") + error);
+        }
     }
-    ModuleFiles copy;
-    if (!copy.open(ModuleFiles::Working, chosen))
-        return;
-    for (const BookmarkRow &row : m_doc.model().rows())
-        writeValue(copy, ModuleFiles::Working, row);
+    if (!stage.commit(staged))
+        return fail(name + QStringLiteral(" was not saved: ") + stage.error());
+    return true;
 }
 
 void ModuleSaver::saveCompressedAs()
@@ -260,13 +376,7 @@ void ModuleSaver::saveCompressedAs()
 
 int ModuleSaver::firstModifiedRow()
 {
-    IniFile &bookmarks = m_doc.bookmarks();
-    const auto &rows = m_doc.model().rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i][BookmarkRow::Value] != bookmarks.read(m_doc.prxversion, BookmarkSection::entryKey(int(i) + 1, "value")))
-            return int(i);
-    }
-    return -1;
+    return m_doc.model().firstModifiedRow();
 }
 
 bool ModuleSaver::exitCheck()

@@ -3,8 +3,10 @@
 #include <QString>
 #include <optional>
 
+class ModuleFiles;
 class PrxDocument;
 class Prompter;
+struct BookmarkRow;
 
 // The Save PRX menu and the question about unsaved values: writing the list's
 // values into the module files, copies under other names, packed copies.
@@ -13,11 +15,12 @@ class ModuleSaver
 public:
     explicit ModuleSaver(PrxDocument &document);
 
-    // Value check, the list into the bookmark file, every value into its
-    // module file at its offset, the snapshot renewed, and for firmware 5 and
-    // later the working copy scrambled back into the module file (writes made
-    // into file 2 are replayed after that). False when nothing was saved: no
-    // module is open, or the value check stopped it with its row selected.
+    // Value check, every changed value into its module file at its offset,
+    // for firmware 5 and later the working copy scrambled back (writes made
+    // into file 2 are made again on the result), the module replaced in one
+    // step, the saved values renewed, then the list into the bookmark file.
+    // False, with a message, when the module was not changed (it is as it
+    // was) or the bookmark file could not be written.
     bool save();
     // "Save As...": a copy of the module, with the list's values, over an
     // existing file. The module's own snapshot stays as it was before 5.00.
@@ -36,11 +39,27 @@ public:
     const QString &lastSavePath() const { return m_lastSavePath; }
 
 private:
-    // Selects the first row whose value can not be written and says so. With
-    // `copySize` every row goes into one copy of that size, whatever its File cell.
+    struct Fault
+    {
+        int row;
+        QString text;
+    };
+
+    static bool isPending(const BookmarkRow &row);
+    // Selects the first changed row whose value can not be written and says
+    // so. With `copySize` every row goes into one copy of that size, whatever
+    // its File cell.
     bool checkValues(std::optional<qint64> copySize = std::nullopt);
-    int firstInvalidRow(std::optional<qint64> copySize);
-    void scrambleBack();
+    Fault firstFault(std::optional<qint64> copySize);
+    bool fail(const QString &text);
+    // Each returns empty text when the module changed, complete, or why it did not change.
+    QString savePlain();
+    QString saveScrambled();
+    // The changed rows whose File cell is `fileCell`, written into `target`'s `slot`.
+    QString writePending(ModuleFiles &target, int slot, int fileCell);
+    // A complete copy of `from` over the existing file `to`, with the changed
+    // values when `withValues`; failures are reported.
+    bool copyOver(const QString &from, const QString &to, bool withValues);
     QString chooseTarget(const QString &start);
 
     PrxDocument &m_doc;

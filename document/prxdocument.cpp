@@ -101,6 +101,7 @@ void PrxDocument::startUp()
                                       QStringLiteral("File association"), Prompter::Buttons::YesNo,
                                       Prompter::Icon::Question) == Prompter::Answer::Yes;
         cfg.write(kConfig, QStringLiteral("PRXassociation"), associatePrx ? QStringLiteral("1") : QStringLiteral("0"));
+        reportWriteFailure(cfg);
     }
     emit changed();
 }
@@ -184,7 +185,6 @@ void PrxDocument::openModule(bool fromMenu)
     if (!prxversion.isEmpty()) {
         SetBookmark();
         ReloadBookmark();
-        BookmarkSection::writeSnapshot(bookmarks(), prxversion, m_model.rows());
         setStatusAfterOpen();
         m_status[0] = QStringLiteral("PRX Version:  ") + prxversion;
         m_savePrxEnabled = true;
@@ -282,6 +282,7 @@ void PrxDocument::versionEnter(const QString &text)
 {
     prxversion = text;
     config().write(kConfig, QStringLiteral("prxversion"), prxversion);
+    reportWriteFailure(config());
     m_status[0] = QStringLiteral("PRX Version: ") + text;
     ReloadBookmark();
     emit changed();
@@ -331,13 +332,25 @@ void PrxDocument::ReloadBookmark()
 
 void PrxDocument::writeExpertmode()
 {
-    config().write(kConfig, QStringLiteral("Expertmode"), ExpertFlag ? QStringLiteral("1") : QStringLiteral("0"));
+    IniFile &cfg = config();
+    cfg.write(kConfig, QStringLiteral("Expertmode"), ExpertFlag ? QStringLiteral("1") : QStringLiteral("0"));
+    reportWriteFailure(cfg);
 }
 
-void PrxDocument::SaveVT(const QString &section)
+bool PrxDocument::SaveVT(const QString &section)
 {
-    if (!currentBookmarkFile.isEmpty())
-        BookmarkSection::save(bookmarks(), section, m_model.rows());
+    if (currentBookmarkFile.isEmpty())
+        return true;
+    IniFile &file = bookmarks();
+    return BookmarkSection::save(file, section, m_model.rows()) || reportWriteFailure(file);
+}
+
+bool PrxDocument::reportWriteFailure(const IniFile &file)
+{
+    if (file.lastWriteOk())
+        return true;
+    m_prompter.inform(file.lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
+    return false;
 }
 
 void PrxDocument::unpackCurrentModule()

@@ -47,7 +47,10 @@ public:
     static QString GetLongFilename(const QString &sShortName);
     bool SetBookmark();
     void ReloadBookmark();
-    void SaveVT(const QString &section);
+    // The list into the current bookmark file; a failed write is reported and gives false.
+    bool SaveVT(const QString &section);
+    // Tells the person why the last write of `file` failed; true when it did not.
+    bool reportWriteFailure(const IniFile &file);
     void unpackCurrentModule();
 
     // State read by the windows.

@@ -174,6 +174,11 @@ void CellEditor::reread(int row, const QString &offsetText)
     const qint64 v = HexText::convert(offsetText).offset().value_or(0);
     ModuleFiles &files = m_doc.files();
     const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
+    // What is read at the new offset is what the module holds there: not an edit.
+    const auto show = [&](const QString &text) {
+        model.setCell(row, BookmarkRow::Value, text);
+        model.setSavedValue(row, text);
+    };
     if (type == QLatin1String("float")) {
         if (v > 1) {
             const QByteArray before = files.read(file, v - 2, 2);
@@ -183,10 +188,10 @@ void CellEditor::reread(int row, const QString &offsetText)
             if (b0 >= 0x40 && (b1 == 0xFF || b1 == 0x7F))
                 return;
         }
-        model.setCell(row, BookmarkRow::Value, ValueCodec::ReadValue(files, file, v, QStringLiteral("Float"), {}, 99));
+        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("Float"), {}, 99));
     } else if (type == QLatin1String("integer")) {
-        model.setCell(row, BookmarkRow::Value, ValueCodec::ReadValue(files, file, v, QStringLiteral("Integer"), {}, 99));
+        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("Integer"), {}, 99));
     } else if (type == QLatin1String("string")) {
-        model.setCell(row, BookmarkRow::Value, ValueCodec::ReadValue(files, file, v, QStringLiteral("String"), {}, 99));
+        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("String"), {}, 99));
     }
 }

@@ -62,7 +62,7 @@ protected:
         prompter.calls.clear();
     }
     void edit(int row, const QString &value) { doc->model().setCell(row, BookmarkRow::Value, value); }
-    QString snapshot(int row) { return IniFile(home.bookmarks()).read(doc->prxversion, QStringLiteral("entry.%1.value").arg(row + 1)); }
+    QString snapshot(int row) { return doc->model().rows()[size_t(row)].savedValue; }
     QString existingTarget(const QString &name)
     {
         const QString path = home.file("out/" + name);
@@ -149,6 +149,7 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         const char *column;
         const char *text;
         bool passes;
+        const char *message = "Enter a valid value";
     } cases[] = {
         {kFloatRow, "Value", "abc", false},
         {kFloatRow, "Value", "", false},
@@ -160,9 +161,10 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         {kIntegerRow, "Value", "32767.4", true},     // rounds into range
         {kStringRow, "Value", "not a number", true},
         {kStringRow, "Len", "x", false},
-        {kFloatRow, "Offset", "187FE", false},       // 4 bytes from 2 before the end
+        {kFloatRow, "Offset", "187FE", false,        // 4 bytes from 2 before the end
+         "Row 1 can not be saved: its value at offset 187FE does not lie inside vshmain.prx (100352 bytes)."},
         {kFloatRow, "Offset", "187FC", true},        // the last 4 bytes
-        {kFloatRow, "Offset", "12G4", false},
+        {kFloatRow, "Offset", "12G4", false, "Row 1 can not be saved: its offset \"12G4\" is not a hexadecimal number."},
         {kFloatRow, "Type", "float", true},          // not tested, not written
         {kFloatRow, "File", "7", true},              // names no file, skipped
     };
@@ -173,8 +175,11 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         SCOPED_TRACE(std::string(c.column) + " '" + c.text + "'");
         restart();
         open("4.05");
+        // Only changed values are written, so only they are checked.
         if (QString(c.column) == "Type")
             edit(c.row, "abc");
+        else if (QString(c.column) != "Value")
+            edit(c.row, QString::number(100 + (&c - cases))); // differs from what earlier cases saved
         doc->model().setCell(c.row, columns[c.column], c.text);
         const QByteArray module = TestHome::readAll(home.module4());
         const QByteArray vt = TestHome::readAll(home.bookmarks());
@@ -187,7 +192,7 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
             continue;
         }
         ASSERT_EQ(prompter.count("inform"), 1);
-        EXPECT_EQ(prompter.calls.back().text, "Enter a valid value");
+        EXPECT_EQ(prompter.calls.back().text, c.message);
         EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
         EXPECT_EQ(doc->list().selectedRow, c.row + 1);
         EXPECT_EQ(focus, 1);
@@ -211,7 +216,7 @@ TEST_F(SaveTest, SaveAsBefore5WritesTheCopyAndLeavesTheModule)
     std::memcpy(expected.data() + kFloatAt, &value, 4);
     EXPECT_TRUE(TestHome::readAll(target) == expected);
     EXPECT_TRUE(TestHome::readAll(home.module4()) == original);
-    EXPECT_EQ(snapshot(kFloatRow), "1.5") << "the module's snapshot stays";
+    EXPECT_EQ(snapshot(kFloatRow), "1.5") << "the module's saved value stays";
     EXPECT_EQ(saver().firstModifiedRow(), kFloatRow) << "so the exit check still asks";
     EXPECT_TRUE(QDir(home.file("out")).entryList(QDir::Files) == QStringList{"copy.prx"});
 }
