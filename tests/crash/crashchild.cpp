@@ -1,0 +1,91 @@
+// One saving operation over a demo home, run to its end unless killed:
+//   crash_child vt|config|save5|pack|unpack HOME [FILE]
+// The crash-safety test kills it at random moments and judges the files it leaves.
+#include "bookmarks/bookmarkrow.h"
+#include "document/modulesaver.h"
+#include "document/prompter.h"
+#include "document/prxdocument.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+// Says Yes, chooses the file given on the command line, reports what it is told.
+class ScriptPrompter : public Prompter
+{
+public:
+    explicit ScriptPrompter(QString file) : m_file(std::move(file)) {}
+
+    Answer ask(const QString &, const QString &, Buttons, Icon) override { return Answer::Yes; }
+    void inform(const QString &text, const QString &title, Icon) override
+    {
+        if (title != QLatin1String("Done"))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    QString chooseOpenFile(const QString &, const QString &) override { return m_file; }
+    QString chooseSaveFile(const QString &, const QString &) override { return m_file; }
+    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    void beep() override {}
+    void setBusy(bool) override {}
+
+private:
+    QString m_file;
+};
+
+void setValue(PrxDocument &doc, int row, const QString &text)
+{
+    doc.model().setCell(row, BookmarkRow::Value, text);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3)
+        return 2;
+    const QString op = args[1];
+    const QString home = args[2];
+    ScriptPrompter prompter(args.value(3));
+    PrxDocument doc(home, prompter);
+    doc.startUp();
+    ModuleSaver saver(doc);
+
+    if (op == QLatin1String("config")) {
+        doc.versionEnter(QStringLiteral("4.05"));
+        return 0;
+    }
+    if (op == QLatin1String("unpack")) {
+        doc.openFromCommandLine(args.value(3));
+        return doc.moduleOpen() ? 0 : 1;
+    }
+    doc.openFromCommandLine(home + (op == QLatin1String("vt") ? QStringLiteral("/demo/4.05/vshmain.prx")
+                                                               : QStringLiteral("/demo/vshmain.prx")));
+    if (!doc.moduleOpen())
+        return 1;
+    if (op == QLatin1String("vt")) {
+        for (int n = 0; n < 3000; ++n) {
+            BookmarkRow row;
+            row[BookmarkRow::Description] = QStringLiteral("Added %1").arg(n);
+            row[BookmarkRow::Offset] = QString::number(0x100 + 4 * n, 16).toUpper();
+            row[BookmarkRow::Type] = QStringLiteral("Float");
+            row[BookmarkRow::Len] = QStringLiteral("0");
+            row[BookmarkRow::File] = QStringLiteral("1");
+            doc.model().appendRow(row);
+        }
+        return doc.SaveVT(doc.prxversion) ? 0 : 1;
+    }
+    // Rows of the demo list: 0 a Float, 6 a Float in the scrambled code, 8 a Float in file 2.
+    setValue(doc, 0, QStringLiteral("7.25"));
+    setValue(doc, 6, QStringLiteral("-3.5"));
+    setValue(doc, 8, QStringLiteral("42"));
+    if (op == QLatin1String("save5"))
+        return saver.save() ? 0 : 1;
+    if (op == QLatin1String("pack")) {
+        saver.saveCompressedAs();
+        return 0;
+    }
+    return 2;
+}
