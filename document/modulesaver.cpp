@@ -131,13 +131,20 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
             size = *copySize;
             name = m_doc.OpenedFiletitle;
         } else {
-            // Rows that name no open file are not written, so they can not fail.
+            // Rows that name no module file are not written, so they can not fail.
             const int slot = slotOf(row[BookmarkRow::File]);
+            if (slot == ModuleFiles::Held && !files.isOpen(slot))
+                return {int(i), QStringLiteral("Row %1 can not be saved: it names file 2, but %2 has no file 2 (only "
+                                               "firmware 5 and later keep one).")
+                                    .arg(i + 1)
+                                    .arg(m_doc.OpenedFiletitle)};
             if (slot == 0 || !files.isOpen(slot))
                 continue;
             size = files.size(slot);
             name = QFileInfo(files.path(slot)).fileName();
         }
+        if (row[BookmarkRow::Offset].isEmpty())
+            return {int(i), QStringLiteral("Row %1 can not be saved: it has no offset.").arg(i + 1)};
         const HexText offset = HexText::convert(row[BookmarkRow::Offset]);
         if (offset.isInvalid() || !offset.offset())
             return {int(i), QStringLiteral("Row %1 can not be saved: its offset \"%2\" is not a hexadecimal number.")

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -165,6 +167,9 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
          "Row 1 can not be saved: its value at offset 187FE does not lie inside vshmain.prx (100352 bytes)."},
         {kFloatRow, "Offset", "187FC", true},        // the last 4 bytes
         {kFloatRow, "Offset", "12G4", false, "Row 1 can not be saved: its offset \"12G4\" is not a hexadecimal number."},
+        {kFloatRow, "Offset", "", false, "Row 1 can not be saved: it has no offset."},
+        {kFloatRow, "File", "2", false,              // 4.05 keeps no file 2
+         "Row 1 can not be saved: it names file 2, but vshmain.prx has no file 2 (only firmware 5 and later keep one)."},
         {kFloatRow, "Type", "float", true},          // not tested, not written
         {kFloatRow, "File", "7", true},              // names no file, skipped
     };
@@ -393,3 +398,44 @@ TEST_F(SaveTest, NothingIsSavedWithoutAWorkingCopy)
 }
 
 } // namespace
+
+TEST_F(SaveTest, ValuesNobodyChangedKeepTheirBytes)
+{
+    // Floats whose seven-digit text does not give back their bits.
+    std::vector<float> awkward{1.0f / 3, std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                               -0.0f, std::numeric_limits<float>::denorm_min(), 1e-40f,
+                               std::numeric_limits<float>::min()};
+    for (int k = 0; k <= 255; ++k)
+        awkward.push_back(float(k) / 255);
+    for (int n = 1; n <= 24; ++n)
+        for (int i = 1; i < n; ++i)
+            awkward.push_back(float(i) / float(n));
+    constexpr qint64 kAt = 0x16000;
+    QByteArray module = TestHome::readAll(home.module4());
+    ASSERT_LT(kAt + qint64(4 * awkward.size()), module.size());
+    std::memcpy(module.data() + kAt, awkward.data(), 4 * awkward.size());
+    TestHome::writeAll(home.module4(), module);
+    {
+        IniFile vt(home.bookmarks());
+        IniFile::Batch batch(vt);
+        const int first = vt.read("4.05", "offset").toInt();
+        for (size_t i = 0; i < awkward.size(); ++i) {
+            const int n = first + 1 + int(i);
+            vt.write("4.05", QStringLiteral("entry.%1.offset").arg(n), QString::number(kAt + 4 * qint64(i), 16));
+            vt.write("4.05", QStringLiteral("entry.%1.type").arg(n), "Float");
+            vt.write("4.05", QStringLiteral("entry.%1.file").arg(n), "1");
+        }
+        vt.write("4.05", "offset", QString::number(first + int(awkward.size())));
+    }
+    open("4.05");
+    edit(kFloatRow, "7.25");
+    ASSERT_TRUE(saver().save());
+
+    QByteArray expected = module;
+    const float edited = 7.25f;
+    std::memcpy(expected.data() + kFloatAt, &edited, 4);
+    const QByteArray saved = TestHome::readAll(home.module4());
+    ASSERT_EQ(saved.size(), expected.size());
+    for (qsizetype i = 0; i < saved.size(); ++i)
+        ASSERT_EQ(saved[i], expected[i]) << "byte " << i << " changed";
+}
