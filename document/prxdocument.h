@@ -48,7 +48,9 @@ public:
     bool SetBookmark();
     void ReloadBookmark();
     void SaveVT(const QString &section);
-    void unpackCurrentModule();
+    // Replaces the packed module file by the module it holds and reopens it as
+    // file 1. False, with the cause told, when it could not: file 1 is closed.
+    bool unpackCurrentModule();
 
     // State read by the windows.
     QString AppPath;
