@@ -61,7 +61,10 @@ ModuleUnpacker::Result ModuleUnpacker::unpackBytes(const QByteArray &packed)
     case Fault::Truncated:
         return failure(QStringLiteral("the compressed data is damaged (it ends too early)"));
     case Fault::TrailingBytes:
-        return failure(QStringLiteral("the compressed data is damaged (%1 stray bytes follow its end)").arg(inflated.detail));
+        return failure(inflated.detail == QLatin1String("1")
+                           ? QStringLiteral("the compressed data is damaged (a stray byte follows its end)")
+                           : QStringLiteral("the compressed data is damaged (%1 stray bytes follow its end)")
+                                 .arg(inflated.detail));
     case Fault::TooLarge:
         return failure(QStringLiteral("it unpacks to more than %1 bytes, and a module is below 16 MiB")
                            .arg(ModulePacker::SizeLimit - 1));

@@ -153,6 +153,8 @@ TEST(UnpackedModule, IsWholeOrRefusedWithItsReason)
          "it unpacks to 1000 bytes, but its header records 100352"},
         {"stray bytes after the stream", header() + whole + "junk", {},
          "the compressed data is damaged (4 stray bytes follow its end)"},
+        {"a stray byte after the stream", header() + whole + "x", {},
+         "the compressed data is damaged (a stray byte follows its end)"},
         {"stray bytes inside the recorded stream", recorded(whole + "junk", module().size()), {},
          "the compressed data is damaged (4 stray bytes follow its end)"},
         {"damaged", recorded(withByte(whole, 10, 0x07), module().size()), {},
