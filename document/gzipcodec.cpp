@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 #include <zlib.h>
 
@@ -17,8 +18,8 @@ constexpr qsizetype kDictionary = 32768;
 // Chunks are compressed side by side. Their size is fixed, not derived from
 // the number of cores, so the same input always gives the same stream.
 constexpr qsizetype kChunk = qsizetype(1) << 20;
-// Far above any module (a packed module records its size in 24 bits): a
-// stream that unpacks to more is not a module, and is not let fill the memory.
+// Far above any module, for streams that are not modules: they are not let
+// fill the memory either.
 constexpr qsizetype kMaxUnpacked = qsizetype(256) << 20;
 
 struct Chunk
@@ -101,30 +102,83 @@ QByteArray compress(const QByteArray &data)
     return out;
 }
 
-std::optional<QByteArray> decompress(const QByteArray &stream)
+Inflated inflate(QByteArrayView stream, qsizetype limit)
 {
-    if (stream.size() < 18 || static_cast<unsigned char>(stream[0]) != 0x1F || static_cast<unsigned char>(stream[1]) != 0x8B)
-        return std::nullopt;
+    Inflated result;
+    const auto *next = reinterpret_cast<const Bytef *>(stream.data());
+    qsizetype left = stream.size();
+    auto atMember = [&] { return left >= 2 && next[0] == 0x1F && next[1] == 0x8B; };
+    if (!atMember()) {
+        result.fault = Inflated::Fault::NotGzip;
+        return result;
+    }
     z_stream zs{};
-    if (inflateInit2(&zs, kGzipWindow) != Z_OK)
-        return std::nullopt;
-    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stream.constData()));
-    zs.avail_in = uInt(stream.size());
-    QByteArray out;
-    char chunk[1 << 16];
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        zs.next_out = reinterpret_cast<Bytef *>(chunk);
-        zs.avail_out = sizeof chunk;
-        rc = inflate(&zs, Z_NO_FLUSH);
-        out.append(chunk, qsizetype(sizeof chunk - zs.avail_out));
-        if ((rc == Z_BUF_ERROR && zs.avail_in == 0) || out.size() > kMaxUnpacked)
+    if (inflateInit2(&zs, kGzipWindow) != Z_OK) {
+        result.fault = Inflated::Fault::Damaged;
+        result.detail = QStringLiteral("out of memory");
+        return result;
+    }
+    QByteArray &out = result.data;
+    qsizetype used = 0;
+    // The output grows as it fills, never past one byte more than allowed:
+    // that byte tells a stream of exactly `limit` bytes from a larger one.
+    const qsizetype room = limit < 0 ? 0 : limit + 1;
+    for (;;) {
+        if (used == out.size()) {
+            if (used == room) {
+                result.fault = Inflated::Fault::TooLarge;
+                break;
+            }
+            out.resize(std::min(room, std::max<qsizetype>(qsizetype(1) << 16, out.size() * 2)));
+        }
+        const uInt inBefore = uInt(std::min<qsizetype>(left, qsizetype(1) << 30));
+        const uInt outBefore = uInt(std::min<qsizetype>(out.size() - used, qsizetype(1) << 30));
+        zs.next_in = const_cast<Bytef *>(next);
+        zs.avail_in = inBefore;
+        zs.next_out = reinterpret_cast<Bytef *>(out.data() + used);
+        zs.avail_out = outBefore;
+        const int rc = ::inflate(&zs, Z_NO_FLUSH);
+        next += inBefore - zs.avail_in;
+        left -= inBefore - zs.avail_in;
+        used += outBefore - zs.avail_out;
+        if (rc == Z_STREAM_END) {
+            if (left == 0)
+                break;
+            if (atMember() && inflateReset(&zs) == Z_OK)
+                continue;
+            result.fault = Inflated::Fault::TrailingBytes;
+            result.detail = QString::number(left);
             break;
+        }
+        if (rc == Z_OK)
+            continue;
+        if (rc == Z_BUF_ERROR && zs.avail_out == 0)
+            continue;
+        if (rc == Z_BUF_ERROR && left == 0) {
+            result.fault = Inflated::Fault::Truncated;
+            break;
+        }
+        result.fault = Inflated::Fault::Damaged;
+        result.detail = zs.msg ? QString::fromLatin1(zs.msg)
+                               : rc == Z_MEM_ERROR ? QStringLiteral("out of memory")
+                                                   : QStringLiteral("zlib error %1").arg(rc);
+        break;
     }
     inflateEnd(&zs);
-    if (rc != Z_STREAM_END || out.size() > kMaxUnpacked)
+    out.truncate(used);
+    if (result.ok() && used > limit)
+        result.fault = Inflated::Fault::TooLarge;
+    if (!result.ok())
+        out.clear();
+    return result;
+}
+
+std::optional<QByteArray> decompress(const QByteArray &stream)
+{
+    Inflated inflated = inflate(stream, kMaxUnpacked);
+    if (!inflated.ok())
         return std::nullopt;
-    return out;
+    return std::move(inflated.data);
 }
 
 } // namespace GzipCodec

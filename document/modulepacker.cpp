@@ -2,11 +2,11 @@
 
 #include "document/gzipcodec.h"
 #include "document/prompter.h"
+#include "document/wholefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 
@@ -62,7 +62,12 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
         return QStringLiteral("The header template %1 does not exist.").arg(native(templatePath));
     if (!headerFile.open(QIODevice::ReadOnly))
         return QStringLiteral("Can not read the header template %1: %2").arg(native(templatePath), headerFile.errorString());
-    const QByteArray headerTemplate = headerFile.readAll();
+    if (headerFile.size() >= SizeLimit)
+        return QStringLiteral("The header template %1 is too large: a packed module holds sizes below 16 MiB.")
+            .arg(native(templatePath));
+    const QByteArray headerTemplate = headerFile.read(SizeLimit);
+    if (headerTemplate.size() != headerFile.size())
+        return QStringLiteral("Can not read the header template %1: %2").arg(native(templatePath), headerFile.errorString());
     if (headerTemplate.size() < HeaderSize)
         return QStringLiteral("The header template %1 is shorter than %2 bytes.").arg(native(templatePath)).arg(HeaderSize);
 
@@ -72,7 +77,7 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
     const QString name = QFileInfo(modulePath).fileName();
     if (moduleFile.size() >= SizeLimit)
         return tooLarge(name, QStringLiteral("it is %1 bytes long").arg(moduleFile.size()));
-    const QByteArray module = moduleFile.readAll();
+    const QByteArray module = moduleFile.read(SizeLimit);
     if (module.size() != moduleFile.size())
         return QStringLiteral("Can not read %1: %2").arg(native(modulePath), moduleFile.errorString());
     moduleFile.close();
@@ -86,8 +91,5 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
                                   .arg(std::max<qint64>(headerTemplate.size(), HeaderSize + stream.size())));
 
     // Written beside the target and renamed over it: no partial file under its name.
-    QSaveFile out(outputPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(*packed) != packed->size() || !out.commit())
-        return QStringLiteral("Can not write %1: %2").arg(native(outputPath), out.errorString());
-    return QString();
+    return WholeFile::write(outputPath, *packed);
 }

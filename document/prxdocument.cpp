@@ -4,20 +4,18 @@
 #include "common/hextext.h"
 #include "common/numbertext.h"
 #include "document/firmware.h"
-#include "document/gzipcodec.h"
 #include "document/modulesaver.h"
+#include "document/moduleunpacker.h"
 #include "document/prompter.h"
 #include "document/toolrunner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
 const QString kConfig = QStringLiteral("Config");
-constexpr qint64 kPackedHeaderSize = 336;
 
 bool isFile(const QString &path)
 {
@@ -34,6 +32,25 @@ void forceRemove(const QString &path)
 QString fileTitle(const QString &path)
 {
     return QFileInfo(path).fileName();
+}
+
+// Why `path` can not be opened as a module, or empty text.
+QString cannotOpen(const QString &path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("%1 is a folder, not a module file.").arg(name);
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        return QStringLiteral("Can not open %1: %2").arg(name, probe.errorString());
+    return QString();
+}
+
+// The same, for an open that has just failed.
+QString openFailure(const QString &path)
+{
+    const QString why = cannotOpen(path);
+    return why.isEmpty() ? QStringLiteral("Can not open %1.").arg(QDir::toNativeSeparators(path)) : why;
 }
 
 } // namespace
@@ -134,6 +151,10 @@ void PrxDocument::openFromCommandLine(const QString &argument)
                           Prompter::Icon::Critical);
         return;
     }
+    if (const QString problem = cannotOpen(longName); !problem.isEmpty()) {
+        m_prompter.inform(problem, QStringLiteral("Error"), Prompter::Icon::Critical);
+        return;
+    }
     currentModuleFile = prxtempname = longName;
     OpenedFiletitle = fileTitle(longName);
     openModule(false);
@@ -145,6 +166,13 @@ void PrxDocument::openFromMenu()
     const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), prxtempname);
     if (chosen.isEmpty() || chosen == prxtempname)
         return;
+    // Checked before the open module is let go, which then stays open.
+    if (QFileInfo::exists(chosen)) {
+        if (const QString problem = cannotOpen(chosen); !problem.isEmpty()) {
+            m_prompter.inform(problem, QStringLiteral("Error"), Prompter::Icon::Critical);
+            return;
+        }
+    }
     // Unsaved values are asked about before the open module is let go.
     if (isFile(chosen) && !ModuleSaver(*this).exitCheck())
         return;
@@ -170,15 +198,16 @@ void PrxDocument::openModule(bool fromMenu)
         m_savePrxEnabled = false;
         emit changed();
     };
-    if (!m_files.open(ModuleFiles::Working, currentModuleFile))
+    if (!m_files.open(ModuleFiles::Working, currentModuleFile)) {
+        m_prompter.inform(openFailure(currentModuleFile), QStringLiteral("Error"), Prompter::Icon::Critical);
         return abandon();
+    }
     if (m_files.read(ModuleFiles::Working, 1, 3) != QByteArrayLiteral("ELF")) {
         const auto answer = m_prompter.ask(QStringLiteral("Can not read PRX file, try to decompress?"),
                                            QStringLiteral("Error"), Prompter::Buttons::YesNo,
                                            Prompter::Icon::Critical);
-        if (answer != Prompter::Answer::Yes)
+        if (answer != Prompter::Answer::Yes || !unpackCurrentModule())
             return abandon();
-        unpackCurrentModule();
     }
     currentBookmarkFile = bookmarkFolder + QLatin1Char('/') + OpenedFiletitle.chopped(3) + QStringLiteral("vt");
     prxversion = getVersion(OpenedFiletitle.chopped(4));
@@ -353,17 +382,15 @@ bool PrxDocument::reportWriteFailure(const IniFile &file)
     return false;
 }
 
-void PrxDocument::unpackCurrentModule()
+bool PrxDocument::unpackCurrentModule()
 {
-    const qint64 size = m_files.size(ModuleFiles::Working);
-    const QByteArray stream = m_files.read(ModuleFiles::Working, kPackedHeaderSize, size - kPackedHeaderSize);
     m_files.close(ModuleFiles::Working);
-    if (const auto module = GzipCodec::decompress(stream)) {
-        QSaveFile out(currentModuleFile);
-        if (out.open(QIODevice::WriteOnly) && out.write(*module) == module->size())
-            out.commit();
-    }
-    m_files.open(ModuleFiles::Working, currentModuleFile);
+    if (!ModuleUnpacker(m_prompter).unpack(currentModuleFile))
+        return false;
+    if (m_files.open(ModuleFiles::Working, currentModuleFile))
+        return true;
+    m_prompter.inform(openFailure(currentModuleFile), QStringLiteral("Error"), Prompter::Icon::Critical);
+    return false;
 }
 
 void PrxDocument::closeModule()

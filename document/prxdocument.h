@@ -51,7 +51,9 @@ public:
     bool SaveVT(const QString &section);
     // Tells the person why the last write of `file` failed; true when it did not.
     bool reportWriteFailure(const IniFile &file);
-    void unpackCurrentModule();
+    // Replaces the packed module file by the module it holds and reopens it as
+    // file 1. False, with the cause told, when it could not: file 1 is closed.
+    bool unpackCurrentModule();
 
     // State read by the windows.
     QString AppPath;

@@ -1,5 +1,7 @@
+#include "childrun.h"
 #include "document/gzipcodec.h"
 #include "document/modulepacker.h"
+#include "document/moduleunpacker.h"
 #include "documenttest.h"
 #include "tools/mkdemo/demofixture.h"
 
@@ -167,6 +169,9 @@ TEST_F(PackTest, TemplateLongerThanTheStreamKeepsItsTail)
     EXPECT_EQ(le32(packed, 44), quint32(longTemplate.size()));
     EXPECT_EQ(packed.mid(336 + streamSize), longTemplate.mid(336 + streamSize));
     EXPECT_EQ(GzipCodec::decompress(packed.mid(336, streamSize)), module);
+    const auto unpacked = ModuleUnpacker::unpackBytes(packed);
+    EXPECT_EQ(unpacked.fault, "") << "the tail is no stray data: the header says where the stream ends";
+    EXPECT_EQ(unpacked.module, module);
 }
 
 TEST_F(PackTest, PackedModuleUnpacksThroughTheOpenPath)
@@ -226,6 +231,26 @@ TEST_F(PackTest, FailuresNameTheirCauseAndLeaveNoOutput)
         EXPECT_EQ(QDir(home.file("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries)
             << "no temporary file stays behind";
     }
+}
+
+TEST_F(PackTest, AFullDiskSaysSoAndLeavesTheOutputAsItWas)
+{
+    const QByteArray before = "an existing file the person chose";
+    TestHome::writeAll(output(), before);
+    const QString modulePath = home.file("in/vshmain.prx");
+    TestHome::writeAll(modulePath, codeLike(400000, 3));
+    const QStringList entries = QDir(home.file("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto seen = ChildRun::run([&] {
+        ChildRun::limitFileSize(10000);
+        prompter.calls.clear();
+        const bool packed = ModulePacker(prompter).pack(modulePath, templatePath("5.00"), output());
+        return prompter.messages().join('\n') + (packed ? "\npacked" : "\nrefused");
+    });
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(*seen, "Can not write " + QDir::toNativeSeparators(output()) + ": File too large\nrefused");
+    EXPECT_EQ(TestHome::readAll(output()), before);
+    EXPECT_EQ(QDir(home.file("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries)
+        << "no temporary file stays behind";
 }
 
 } // namespace
