@@ -2,10 +2,15 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <memory>
 
 namespace {
+
+constexpr qint64 kBusyDialogAfterMs = 2000;
 
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
@@ -89,4 +94,31 @@ void WidgetPrompter::setBusy(bool busy)
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+bool WidgetPrompter::waitWhileBusy(const QString &text, const std::function<bool()> &finished)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> dialog;
+    while (!finished()) {
+        // Until the dialog shows, no events are handled: a click on the main
+        // window must not start another operation in the middle of this one.
+        if (!dialog && clock.elapsed() >= kBusyDialogAfterMs) {
+            dialog = std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0, 0, m_parent);
+            dialog->setObjectName(QStringLiteral("busyDialog"));
+            dialog->setWindowTitle(QStringLiteral("VantorEditor"));
+            dialog->setWindowModality(Qt::ApplicationModal);
+            dialog->setAutoClose(false);
+            dialog->setAutoReset(false);
+            dialog->setMinimumDuration(0);
+            dialog->show();
+        }
+        if (dialog) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            if (dialog->wasCanceled())
+                return false;
+        }
+    }
+    return true;
 }

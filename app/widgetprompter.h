@@ -4,7 +4,7 @@
 
 class QWidget;
 
-// The Prompter of the windows: message boxes, file and colour dialogs.
+// The Prompter of the windows: message boxes, file and colour dialogs, the busy dialog.
 class WidgetPrompter : public Prompter
 {
 public:
@@ -18,6 +18,9 @@ public:
     std::optional<Rgb> chooseColour(Rgb initial) override;
     void beep() override;
     void setBusy(bool busy) override;
+    // After about two seconds a modal busy dialog with Cancel; events are
+    // processed while it shows.
+    bool waitWhileBusy(const QString &text, const std::function<bool()> &finished) override;
 
 private:
     QWidget *m_parent;

@@ -1,6 +1,13 @@
 #include "document/modulefiles.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <utility>
+
+namespace {
+// Above this a load reads value by value instead of holding the whole file.
+constexpr qint64 kCacheLimit = 64 * 1024 * 1024;
+}
 
 QFile *ModuleFiles::file(int slot) const
 {
@@ -14,20 +21,35 @@ bool ModuleFiles::open(int slot, const QString &path)
     if (slot != Working && slot != Held)
         return false;
     close(slot);
+    QString &error = m_errors[slot - 1];
+    error.clear();
+    const QFileInfo info(path);
+    if (info.isDir() || (info.exists() && !info.isFile())) {
+        // A directory opens for reading but reads nothing; a pipe would block.
+        error = info.isDir() ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+        return false;
+    }
     auto f = std::make_unique<QFile>(path);
     // Unbuffered: values are read a few bytes at a time at scattered offsets.
-    if (!f->open(QIODevice::ReadWrite | QIODevice::Unbuffered) && !f->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
+    bool writable = f->open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered);
+    if (!writable) {
+        error = f->errorString();
+        if (!f->open(QIODevice::ReadOnly | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
+            error = f->errorString();
+            return false;
+        }
+    }
     m_files[slot - 1] = std::move(f);
+    m_writable[slot - 1] = writable;
     return true;
 }
 
 void ModuleFiles::close(int slot)
 {
     if (slot == Working || slot == Held) {
-        // Closing the file unmaps what was mapped of it.
         m_cache[slot - 1].reset();
         m_files[slot - 1].reset();
+        m_writable[slot - 1] = false;
     }
     if (slot == Working)
         setJournalling(false);
@@ -35,12 +57,8 @@ void ModuleFiles::close(int slot)
 
 void ModuleFiles::dropCache()
 {
-    for (int slot : {Working, Held}) {
-        auto &cache = m_cache[slot - 1];
-        if (cache && !cache->isEmpty())
-            m_files[slot - 1]->unmap(reinterpret_cast<uchar *>(const_cast<char *>(cache->constData())));
+    for (auto &cache : m_cache)
         cache.reset();
-    }
 }
 
 ModuleFiles::ReadCache::~ReadCache()
@@ -60,6 +78,16 @@ bool ModuleFiles::isOpen(int slot) const
     return file(slot) != nullptr;
 }
 
+bool ModuleFiles::isWritable(int slot) const
+{
+    return isOpen(slot) && m_writable[slot - 1];
+}
+
+QString ModuleFiles::errorString(int slot) const
+{
+    return slot == Working || slot == Held ? m_errors[slot - 1] : QString();
+}
+
 QString ModuleFiles::path(int slot) const
 {
     const QFile *f = file(slot);
@@ -74,38 +102,46 @@ qint64 ModuleFiles::size(int slot) const
 
 QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
 {
-    QByteArray out(count, '\0');
     QFile *f = file(slot);
     if (!f || offset < 0 || count <= 0)
-        return out;
+        return QByteArray();
     if (m_cacheDepth > 0) {
         auto &cache = m_cache[slot - 1];
         if (!cache) {
             const qint64 size = f->size();
-            uchar *mapped = size > 0 ? f->map(0, size) : nullptr;
-            cache = mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size) : QByteArray();
+            if (size <= kCacheLimit && f->seek(0)) {
+                // One read of what is there now: a file cut short meanwhile
+                // gives a shorter copy, never a fault.
+                QByteArray whole(size, Qt::Uninitialized);
+                const qint64 got = f->read(whole.data(), size);
+                whole.truncate(std::max<qint64>(got, 0));
+                cache = std::move(whole);
+            }
         }
-        if (!cache->isEmpty()) {
-            if (offset < cache->size())
-                std::copy_n(cache->constData() + offset, std::min(count, cache->size() - offset), out.data());
-            return out;
+        if (cache) {
+            if (offset >= cache->size())
+                return QByteArray();
+            return cache->mid(offset, std::min(count, cache->size() - offset));
         }
     }
-    if (!f->seek(offset))
-        return out;
-    const qint64 got = f->read(out.data(), count);
-    if (got < count)
-        std::fill(out.begin() + std::max<qint64>(got, 0), out.end(), '\0');
+    const qint64 size = f->size();
+    if (offset >= size || !f->seek(offset))
+        return QByteArray();
+    QByteArray out(std::min(count, size - offset), Qt::Uninitialized);
+    const qint64 got = f->read(out.data(), out.size());
+    out.truncate(std::max<qint64>(got, 0));
     return out;
 }
 
 bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
 {
     QFile *f = file(slot);
-    if (!f || !f->isWritable() || offset < 0 || offset + bytes.size() > f->size())
+    if (!f || !isWritable(slot) || offset < 0 || offset + bytes.size() > f->size())
         return false;
     if (!f->seek(offset) || f->write(bytes) != bytes.size() || !f->flush())
         return false;
+    if (auto &cache = m_cache[slot - 1]; cache && offset < cache->size())
+        std::copy_n(bytes.constData(), std::min<qint64>(bytes.size(), cache->size() - offset), cache->data() + offset);
     if (m_journalling && slot == Held)
         addToJournal(offset, bytes);
     return true;
@@ -143,4 +179,26 @@ bool ModuleFiles::replayJournal()
         ok = write(Held, e.offset, e.bytes) && ok;
     m_journalling = journalling;
     return ok;
+}
+
+QString ModuleFiles::baseName(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    // A leading dot starts a hidden name, not an extension.
+    return dot > 0 ? fileName.left(dot) : fileName;
+}
+
+QString ModuleFiles::freeWorkingCopyPath(const QString &modulePath)
+{
+    const QFileInfo module(modulePath);
+    const QString stem = module.absolutePath() + QLatin1Char('/') + baseName(module.fileName());
+    auto usable = [&](const QString &candidate) {
+        const QFileInfo info(candidate);
+        // A dangling link counts as taken: the tool would write through it.
+        return !info.exists() && !info.isSymLink() && info.absoluteFilePath() != module.absoluteFilePath();
+    };
+    QString candidate = stem + QStringLiteral(".bin");
+    for (int n = 1; !usable(candidate); ++n)
+        candidate = stem + (n == 1 ? QStringLiteral(".work.bin") : QStringLiteral(".work%1.bin").arg(n));
+    return candidate;
 }

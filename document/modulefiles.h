@@ -9,19 +9,26 @@
 #include <vector>
 
 // The open module files by number: 1 the working file, 2 the held module file.
-// Offsets are 0-based. Reads past the end give zero bytes for what is missing;
-// a write never extends a file: bytes that would not all lie inside the file
-// are refused and none of them is written.
+// Offsets are 0-based. A read gives only the bytes that exist in the file as
+// it is now (another program may have cut it short); a write never extends a
+// file: bytes that would not all lie inside the file are refused and none of
+// them is written.
 class ModuleFiles
 {
 public:
     static constexpr int Working = 1;
     static constexpr int Held = 2;
 
+    // Opens an existing regular file, read-write when it may be written, else
+    // read-only. A missing file is never created.
     bool open(int slot, const QString &path);
     void close(int slot);
     void closeAll();
     bool isOpen(int slot) const;
+    // False when the slot's file could be opened for reading only.
+    bool isWritable(int slot) const;
+    // Why the last open of the slot failed, or why it fell back to read-only.
+    QString errorString(int slot) const;
     QString path(int slot) const;
     qint64 size(int slot) const;
 
@@ -43,9 +50,10 @@ public:
     // Records bytes that now lie in slot 2 at `offset`, as a write would.
     void addToJournal(qint64 offset, const QByteArray &bytes);
 
-    // While one is alive, reads are served from a mapping of the whole file
-    // made on first use, instead of a seek and a read each: for loading many
-    // values. Writes go through the file and are seen through the mapping.
+    // While one is alive, reads are served from a copy of the whole file read
+    // on first use, instead of a seek and a read each: for loading many values.
+    // The copy is the file as it was at that first read; writes made through
+    // these files update it. Files above a size limit are read directly.
     class ReadCache
     {
     public:
@@ -58,11 +66,22 @@ public:
         ModuleFiles &m_files;
     };
 
+    // The name a module's bookmark file and version lookup go by: the file
+    // name without its last extension ("vshmain.prx" gives "vshmain"); a name
+    // without one stays whole.
+    static QString baseName(const QString &fileName);
+    // A path beside the module for its descrambled working copy: base name +
+    // ".bin", or base name + ".work.bin", ".work2.bin", ... when that one is
+    // taken or is the module itself. Never an existing file.
+    static QString freeWorkingCopyPath(const QString &modulePath);
+
 private:
     QFile *file(int slot) const;
     void dropCache();
 
     std::array<std::unique_ptr<QFile>, 2> m_files;
+    std::array<bool, 2> m_writable = {false, false};
+    std::array<QString, 2> m_errors;
     std::array<std::optional<QByteArray>, 2> m_cache;
     int m_cacheDepth = 0;
 

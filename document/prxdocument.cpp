@@ -74,7 +74,7 @@ IniFile &PrxDocument::ini(const QString &path)
 
 QString PrxDocument::workingCopyPath() const
 {
-    return currentModuleFile.isEmpty() ? QString() : currentModuleFile.chopped(3) + QStringLiteral("bin");
+    return m_workingCopy;
 }
 
 QString PrxDocument::scrambleToolPath() const
@@ -179,10 +179,7 @@ void PrxDocument::openFromMenu()
     prxtempname = chosen;
     if (!isFile(chosen))
         return;
-    if (moduleOpen() && isFile(currentModuleFile) && isFile(workingCopyPath())) {
-        m_files.close(ModuleFiles::Working);
-        forceRemove(workingCopyPath());
-    }
+    dropWorkingCopy();
     m_files.closeAll();
     currentModuleFile = chosen;
     OpenedFiletitle = fileTitle(chosen);
@@ -209,8 +206,8 @@ void PrxDocument::openModule(bool fromMenu)
         if (answer != Prompter::Answer::Yes || !unpackCurrentModule())
             return abandon();
     }
-    currentBookmarkFile = bookmarkFolder + QLatin1Char('/') + OpenedFiletitle.chopped(3) + QStringLiteral("vt");
-    prxversion = getVersion(OpenedFiletitle.chopped(4));
+    currentBookmarkFile = bookmarkFolder + QLatin1Char('/') + ModuleFiles::baseName(OpenedFiletitle) + QStringLiteral(".vt");
+    prxversion = getVersion(ModuleFiles::baseName(OpenedFiletitle));
     if (!prxversion.isEmpty()) {
         SetBookmark();
         ReloadBookmark();
@@ -268,11 +265,18 @@ bool PrxDocument::SetBookmark()
         emit vshToolVisibilityRequested(false);
     }
     if (Firmware::isScrambled(prxversion) && !makeWorkingCopy()) {
-        m_prompter.inform(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
-                          AppTitle, Prompter::Icon::None);
         emit changed();
         return false;
     }
+    // Said once, at the open: otherwise the first sign would be a failed save.
+    int readOnly = 0;
+    for (int slot : {ModuleFiles::Held, ModuleFiles::Working})
+        if (readOnly == 0 && m_files.isOpen(slot) && !m_files.isWritable(slot))
+            readOnly = slot;
+    if (readOnly != 0)
+        m_prompter.inform(QDir::toNativeSeparators(m_files.path(readOnly)) +
+                              QStringLiteral(" is read-only: values can be viewed but not saved."),
+                          AppTitle, Prompter::Icon::Information);
     setTitle(BaseTitle + QStringLiteral("   [") + OpenedFiletitle + QLatin1Char(']'));
     emit changed();
     return true;
@@ -280,31 +284,68 @@ bool PrxDocument::SetBookmark()
 
 bool PrxDocument::makeWorkingCopy()
 {
-    const QString workingCopy = workingCopyPath();
+    dropWorkingCopy();
     m_files.closeAll();
-    // The run is judged by the working copy it leaves, so an old one must not count.
-    if (QFileInfo::exists(workingCopy))
-        forceRemove(workingCopy);
-    const bool ok = m_files.open(ModuleFiles::Held, currentModuleFile) &&
-                    ToolRunner::run(m_prompter, scrambleToolPath(),
-                                    {QStringLiteral("-d"), OpenedFiletitle, fileTitle(workingCopy)},
-                                    QFileInfo(currentModuleFile).absolutePath(),
-                                    QStringLiteral("Descrambling %1...").arg(OpenedFiletitle))
-                        .succeeded() &&
-                    m_files.open(ModuleFiles::Working, workingCopy);
-    if (ok)
-        m_files.setJournalling(true);
-    else
+    const QString tool = QDir::toNativeSeparators(scrambleToolPath());
+    auto fail = [this](const QString &text, const QString &title = QStringLiteral("Error"),
+                       Prompter::Icon icon = Prompter::Icon::Critical) {
         dropWorkingCopy();
-    return ok;
+        m_prompter.inform(text, title, icon);
+        return false;
+    };
+    const QFileInfo toolInfo(scrambleToolPath());
+    if (!toolInfo.exists())
+        return fail(QStringLiteral("The scramble tool %1 is missing: %2 can not be descrambled.").arg(tool, OpenedFiletitle));
+    if (!toolInfo.isFile() || !toolInfo.isExecutable())
+        return fail(QStringLiteral("The scramble tool %1 is not executable: %2 can not be descrambled.")
+                        .arg(tool, OpenedFiletitle));
+    if (!m_files.open(ModuleFiles::Held, currentModuleFile))
+        return fail(QStringLiteral("Can not open %1: %2")
+                        .arg(QDir::toNativeSeparators(currentModuleFile), m_files.errorString(ModuleFiles::Held)));
+    // The name is free now, so whatever lies there after the run is the tool's.
+    m_workingCopy = ModuleFiles::freeWorkingCopyPath(currentModuleFile);
+    const QString copyName = fileTitle(m_workingCopy);
+    const ToolRun run = ToolRunner::run(m_prompter, scrambleToolPath(), {QStringLiteral("-d"), OpenedFiletitle, copyName},
+                                        QFileInfo(currentModuleFile).absolutePath(),
+                                        QStringLiteral("Descrambling %1...").arg(OpenedFiletitle));
+    const QString failed = QStringLiteral("The scramble tool %1 failed on %2: ").arg(tool, OpenedFiletitle);
+    if (run.outcome == ToolRun::Outcome::Cancelled)
+        return fail(QStringLiteral("Descrambling %1 was cancelled: the module is left as it was.")
+                        .arg(OpenedFiletitle),
+                    AppTitle, Prompter::Icon::Information);
+    if (run.outcome == ToolRun::Outcome::NotStarted)
+        return fail(QStringLiteral("The scramble tool %1 could not be started: %2").arg(tool, run.errorOutput));
+    if (!run.succeeded())
+        return fail(failed + run.describe());
+    const QFileInfo copy(m_workingCopy);
+    if (!copy.isFile())
+        return fail(failed + QStringLiteral("it left no working copy %1").arg(copyName));
+    const qint64 moduleSize = m_files.size(ModuleFiles::Held);
+    if (copy.size() != moduleSize)
+        return fail(failed + QStringLiteral("it wrote a working copy of %1 bytes (the module has %2)")
+                                 .arg(copy.size())
+                                 .arg(moduleSize));
+    if (!m_files.open(ModuleFiles::Working, m_workingCopy))
+        return fail(QStringLiteral("Can not open the working copy %1: %2")
+                        .arg(QDir::toNativeSeparators(m_workingCopy), m_files.errorString(ModuleFiles::Working)));
+    // The tool did its work, but what it made is no module: the wrong version was chosen.
+    if (m_files.read(ModuleFiles::Working, 1, 3) != QByteArrayLiteral("ELF"))
+        return fail(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."), AppTitle,
+                    Prompter::Icon::None);
+    m_files.setJournalling(true);
+    return true;
 }
 
 void PrxDocument::dropWorkingCopy()
 {
-    m_files.close(ModuleFiles::Working);
-    const QString workingCopy = workingCopyPath();
-    if (!workingCopy.isEmpty() && QFileInfo::exists(workingCopy))
-        forceRemove(workingCopy);
+    if (m_workingCopy.isEmpty())
+        return;
+    if (m_files.path(ModuleFiles::Working) == m_workingCopy)
+        m_files.close(ModuleFiles::Working);
+    const QFileInfo copy(m_workingCopy);
+    if (copy.exists() || copy.isSymLink())
+        forceRemove(m_workingCopy);
+    m_workingCopy.clear();
 }
 
 void PrxDocument::versionEnter(const QString &text)
@@ -322,15 +363,15 @@ void PrxDocument::versionClick(const QString &text)
     m_editor.hide();
     prxversion = text;
     if (isFile(currentModuleFile) && Firmware::isScrambled(prxversion)) {
-        if (!makeWorkingCopy())
-            m_prompter.inform(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
-                              AppTitle, Prompter::Icon::None);
+        makeWorkingCopy();
     } else {
+        dropWorkingCopy();
         m_files.close(ModuleFiles::Working);
         if (isFile(prxtempname))
             m_files.open(ModuleFiles::Working, prxtempname);
     }
     config().write(kConfig, QStringLiteral("prxversion"), prxversion);
+    reportWriteFailure(config());
     m_status[0] = QStringLiteral("PRX Version: ") + text;
     ReloadBookmark();
     emit changed();
@@ -396,7 +437,5 @@ bool PrxDocument::unpackCurrentModule()
 void PrxDocument::closeModule()
 {
     m_files.closeAll();
-    const QString workingCopy = workingCopyPath();
-    if (moduleOpen() && QFileInfo::exists(workingCopy) && QFileInfo(workingCopy).isWritable())
-        QFile::remove(workingCopy);
+    dropWorkingCopy();
 }

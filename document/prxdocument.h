@@ -81,6 +81,7 @@ public:
     bool vshToolChecked() const { return m_vshToolChecked; }
 
     bool moduleOpen() const { return !currentModuleFile.isEmpty(); }
+    // The working copy this program made for the open module, or empty text.
     QString workingCopyPath() const;
     QString scrambleToolPath() const;
     QString configPath() const { return AppPath + QStringLiteral("Config.ini"); }
@@ -104,6 +105,8 @@ signals:
 
 private:
     void openModule(bool fromMenu);
+    // Descrambles the module into a new working copy (file 1, with the module
+    // as file 2). On failure says why and leaves no working copy.
     bool makeWorkingCopy();
     void dropWorkingCopy();
     void writeSkeleton();
@@ -122,4 +125,6 @@ private:
     bool m_savePrxEnabled = false;
     bool m_vshToolEnabled = false;
     bool m_vshToolChecked = false;
+    // Only a file this program had the tool write is ever deleted as the working copy.
+    QString m_workingCopy;
 };

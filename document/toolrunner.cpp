@@ -4,9 +4,34 @@
 
 #include <QProcess>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 constexpr qint64 kErrorTail = 4096;
-}
+
+// Stops the tool on every way out of the run, an exception included.
+class KillOnExit
+{
+public:
+    explicit KillOnExit(QProcess &process) : m_process(process) {}
+    ~KillOnExit()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(-1);
+        }
+    }
+    KillOnExit(const KillOnExit &) = delete;
+    KillOnExit &operator=(const KillOnExit &) = delete;
+
+private:
+    QProcess &m_process;
+};
+} // namespace
 
 QString ToolRun::describe() const
 {
@@ -41,6 +66,17 @@ ToolRun run(Prompter &prompter, const QString &program, const QStringList &argum
     process.setArguments(arguments);
     process.setWorkingDirectory(workingFolder);
     process.setStandardOutputFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // The editor ending, even killed, ends the tool: no tool goes on writing
+    // into a module that nobody waits for.
+    const pid_t editor = getpid();
+    process.setChildProcessModifier([editor] {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != editor)
+            _exit(127);
+    });
+#endif
+    KillOnExit guard(process);
     process.start();
     if (!process.waitForStarted(-1)) {
         result.errorOutput = process.errorString();

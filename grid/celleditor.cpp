@@ -180,8 +180,8 @@ void CellEditor::reread(int row, const QString &offsetText)
         model.setSavedValue(row, text);
     };
     if (type == QLatin1String("float")) {
-        if (v > 1) {
-            const QByteArray before = files.read(file, v - 2, 2);
+        const QByteArray before = v > 1 ? files.read(file, v - 2, 2) : QByteArray();
+        if (before.size() == 2) {
             const auto b0 = static_cast<unsigned char>(before[0]);
             const auto b1 = static_cast<unsigned char>(before[1]);
             // The tail of a largest stored float: the value there is not one of its own.

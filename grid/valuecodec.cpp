@@ -5,6 +5,7 @@
 #include "document/modulefiles.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -62,6 +63,8 @@ QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &ty
 {
     if (type == QLatin1String("Float")) {
         const QByteArray bytes = files.read(file, offset, 4);
+        if (bytes.size() < 4)
+            return QString();
         const quint32 bits = qFromLittleEndian<quint32>(bytes.constData());
         float value;
         std::memcpy(&value, &bits, sizeof value);
@@ -69,15 +72,22 @@ QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &ty
     }
     if (type == QLatin1String("Integer")) {
         const QByteArray bytes = files.read(file, offset, 2);
+        if (bytes.size() < 2)
+            return QString();
         return formatInteger(qFromLittleEndian<qint16>(bytes.constData()));
     }
     if (type == QLatin1String("String")) {
         QByteArray bytes = files.read(file, offset, limit);
-        if (length && *length >= 0 && *length < bytes.size())
+        const bool sized = length && *length >= 0;
+        if (sized && *length < bytes.size())
             bytes.truncate(*length);
         const qsizetype zero = bytes.indexOf('\0');
         if (zero >= 0)
             bytes.truncate(zero);
+        // A field of known width that the file ends inside, before its
+        // terminator, is not all there.
+        else if (sized && bytes.size() < std::min(*length, limit))
+            return QString();
         return Codepage::toUnicode(bytes);
     }
     return QString();
@@ -125,6 +135,8 @@ WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QStrin
         if (offset < 0 || offset + span > files.size(file))
             return WriteResult::OutsideFile;
         bytes = files.read(file, offset, span);
+        if (bytes.size() != span)
+            return WriteResult::OutsideFile;
         if (span > 1)
             std::fill(bytes.begin() + 1, bytes.end(), '\0');
         std::copy(chars.begin(), chars.end(), bytes.begin());

@@ -26,7 +26,9 @@ std::optional<qint16> parseInteger(const QString &text);
 // The Value cell text of a value. `type` is compared exactly ("Float",
 // "Integer", "String"); any other type reads nothing. A String reads `limit`
 // bytes, keeps the first `length` of them when a length is given and ends at
-// the first zero byte.
+// the first zero byte. A value whose bytes the file does not hold (all of
+// them, or for a String of a given length, up to its zero byte) reads as
+// empty text; a String without a length reads what the file holds.
 QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
                   std::optional<int> length, int limit);
 

@@ -1,5 +1,6 @@
 #include "common/inifile.h"
 #include "documenttest.h"
+#include "processhelpers.h"
 #include "tools/mkdemo/demofixture.h"
 
 #include <QDir>
@@ -167,7 +168,107 @@ TEST_F(OpenTest, VersionClickWithoutTheToolReportsAndLeavesNoWorkingCopy)
     doc->openFromCommandLine(home.module5());
     home.removeScrambleTool();
     doc->versionClick("5.00");
-    EXPECT_EQ(prompter.messages(), QStringList{"PRX Version doesn't match! \r\nPlease select the correct version."});
+    EXPECT_EQ(prompter.messages(), QStringList{"The scramble tool " + home.file("scramble") +
+                                               " is missing: vshmain.prx can not be descrambled."});
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+}
+
+TEST_F(OpenTest, AVersionWithABlankOrASuffixIsStillScrambled)
+{
+    doc->openFromCommandLine(home.module5());
+    for (const char *version : {" 5.00", "5.00M33"}) {
+        doc->versionClick(version);
+        EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Held)) << version;
+        EXPECT_EQ(doc->files().path(ModuleFiles::Working), home.file("demo/vshmain.bin")) << version;
+        EXPECT_EQ(TestHome::readAll(home.file("demo/vshmain.bin")), DemoFixture::plainModule("5.00"));
+    }
+    doc->versionClick("4.05");
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin"))) << "a working copy no longer in use goes";
+    EXPECT_EQ(doc->files().path(ModuleFiles::Working), home.module5());
+}
+
+TEST_F(OpenTest, AModuleNamedBinIsNeverItsOwnWorkingCopy)
+{
+    QDir().mkpath(home.file("keep"));
+    const QString module = home.file("keep/vshmain.bin");
+    const QByteArray stored = DemoFixture::storedModule("5.00");
+    TestHome::writeAll(module, stored);
+    doc->openFromCommandLine(module);
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
+    EXPECT_EQ(doc->prxversion, "5.00") << "the bookmark file of vshmain.bin is vshmain.vt";
+    EXPECT_EQ(doc->workingCopyPath(), home.file("keep/vshmain.work.bin"));
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
+    EXPECT_EQ(TestHome::readAll(module), stored);
+    doc->closeModule();
+    EXPECT_EQ(TestHome::readAll(module), stored);
+    EXPECT_FALSE(QFileInfo::exists(home.file("keep/vshmain.work.bin")));
+}
+
+TEST_F(OpenTest, AUsersOwnBinFileBesideTheModuleSurvivesEverything)
+{
+    const QString own4 = home.file("demo/4.05/vshmain.bin");
+    const QString own5 = home.file("demo/vshmain.bin");
+    TestHome::writeAll(own4, "mine");
+    TestHome::writeAll(own5, "mine too");
+
+    doc->openFromCommandLine(home.module4());
+    doc->versionClick("4.05");
+    prompter.files.push_back(home.module5());
+    doc->openFromMenu();
+    EXPECT_EQ(doc->workingCopyPath(), home.file("demo/vshmain.work.bin")) << "the user's vshmain.bin is taken";
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
+    doc->versionClick("5.00");
+    prompter.files.push_back(home.module4());
+    doc->openFromMenu();
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.work.bin")));
+    doc->closeModule();
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
+    EXPECT_EQ(TestHome::readAll(own4), "mine");
+    EXPECT_EQ(TestHome::readAll(own5), "mine too");
+}
+
+TEST_F(OpenTest, ShortAndExtensionlessModuleNames)
+{
+    for (const char *name : {"ab", "x.p", "vshmain"}) {
+        const QString module = home.file(QStringLiteral("demo/") + name);
+        TestHome::writeAll(module, DemoFixture::storedModule("5.00"));
+        QFile::copy(home.bookmarks(), home.file("bookmarks/" + ModuleFiles::baseName(name) + ".vt"));
+        prompter.calls.clear();
+        doc->openFromCommandLine(module);
+        EXPECT_TRUE(prompter.messages().isEmpty()) << name;
+        EXPECT_EQ(doc->currentBookmarkFile, home.file("bookmarks/" + ModuleFiles::baseName(name) + ".vt"));
+        EXPECT_EQ(doc->prxversion, "5.00") << name;
+        EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00")) << name;
+        EXPECT_EQ(doc->workingCopyPath(), home.file("demo/" + ModuleFiles::baseName(name) + ".bin"));
+        doc->closeModule();
+        EXPECT_FALSE(QFileInfo::exists(home.file("demo/" + ModuleFiles::baseName(name) + ".bin")));
+    }
+}
+
+TEST_F(OpenTest, AReadOnlyModuleIsSaidAtOpen)
+{
+    const QString result = home.file("messages.txt");
+    ProcessHelpers::shareWithEveryone(home.path());
+    for (const QString &module : {home.module4(), home.module5()})
+        QFile::setPermissions(module, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const int status = ProcessHelpers::runAsNobody([&] {
+        QStringList seen;
+        for (const QString &module : {home.module4(), home.module5()}) {
+            FakePrompter nobody;
+            PrxDocument document(home.path(), nobody);
+            document.startUp();
+            document.openFromCommandLine(module);
+            seen << nobody.messages().join("|") + " @" + nobody.calls.back().title;
+            if (!document.moduleOpen() || document.files().isWritable(ModuleFiles::Working) == (module == home.module4()))
+                return 1;
+            document.closeModule();
+        }
+        return TestHome::writeAll(result, seen.join('\n').toUtf8()) ? 0 : 2;
+    });
+    ASSERT_EQ(status, 0);
+    const QString tail = " is read-only: values can be viewed but not saved. @VantorEditor";
+    EXPECT_EQ(QString::fromUtf8(TestHome::readAll(result)).split('\n'),
+              QStringList({home.module4() + tail, home.module5() + tail}));
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
 }
 

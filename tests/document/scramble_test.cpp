@@ -1,9 +1,15 @@
+#include "document/toolrunner.h"
 #include "documenttest.h"
+#include "processhelpers.h"
 #include "tools/mkdemo/demofixture.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -49,17 +55,142 @@ TEST(ScrambleTool, RefusesTheWrongInputAndWritesNothing)
     }
 }
 
-using MissingToolTest = DocumentTest;
+using ScrambleRunTest = DocumentTest;
 
-TEST_F(MissingToolTest, OpeningFirmware5ReportsAndLeavesNoWorkingCopy)
+// Replaces the home's scramble tool by a shell script.
+#define FAKE_TOOL(body) ASSERT_TRUE(ProcessHelpers::writeScript(home.file("scramble"), body))
+
+TEST_F(ScrambleRunTest, AFailedDescrambleSaysWhyAndLeavesNoWorkingCopy)
 {
-    home.removeScrambleTool();
+    const QString tool = home.file("scramble");
+    const QString failed = "The scramble tool " + tool + " failed on vshmain.prx: ";
+    const QString size = QString::number(DemoFixture::moduleSize("5.00"));
+    const struct { QByteArray script; QString message; } cases[] = {
+        {"echo 'bad key' >&2; exit 1", failed + "exited with status 1: bad key"},
+        {"exit 0", failed + "it left no working copy vshmain.bin"},
+        {": > \"$3\"", failed + "it wrote a working copy of 0 bytes (the module has " + size + ")"},
+        {"head -c 100 \"$2\" > \"$3\"", failed + "it wrote a working copy of 100 bytes (the module has " + size + ")"},
+        {"cp \"$2\" \"$3\"; kill -9 $$", failed + "crashed"},
+        {"exit 3", failed + "exited with status 3"},
+    };
+    const QByteArray stored = TestHome::readAll(home.module5());
+    for (const auto &c : cases) {
+        FAKE_TOOL(c.script);
+        prompter.calls.clear();
+        doc->openFromCommandLine(home.module5());
+        ASSERT_EQ(prompter.count("inform"), 1) << c.script.constData();
+        EXPECT_EQ(prompter.messages().first(), c.message);
+        EXPECT_EQ(prompter.calls.back().title, "Error");
+        EXPECT_EQ(prompter.calls.back().icon, Prompter::Icon::Critical);
+        EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin"))) << c.script.constData();
+        EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Working));
+        EXPECT_EQ(TestHome::readAll(home.module5()), stored);
+        doc->closeModule();
+    }
+}
+
+TEST_F(ScrambleRunTest, AWorkingCopyThatIsNoModuleMeansTheWrongVersion)
+{
+    // Runs fine and keeps the size, but what it leaves has no ELF signature.
+    FAKE_TOOL("tr 'E' 'X' < \"$2\" > \"$3\"");
     doc->openFromCommandLine(home.module5());
-    ASSERT_EQ(prompter.count("inform"), 1);
-    EXPECT_EQ(prompter.calls[0].text, "PRX Version doesn't match! \r\nPlease select the correct version.");
-    EXPECT_EQ(prompter.calls[0].title, "VantorEditor");
+    EXPECT_EQ(prompter.messages(), QStringList{"PRX Version doesn't match! \r\nPlease select the correct version."});
+    EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+}
+
+TEST_F(ScrambleRunTest, AMissingOrNotExecutableToolIsNamed)
+{
+    const QString tool = home.file("scramble");
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner);
+    doc->openFromCommandLine(home.module5());
+    EXPECT_EQ(prompter.messages(),
+              QStringList{"The scramble tool " + tool + " is not executable: vshmain.prx can not be descrambled."});
+    EXPECT_EQ(prompter.calls.back().title, "Error");
+
+    home.removeScrambleTool();
+    prompter.calls.clear();
+    doc->versionClick("5.00");
+    EXPECT_EQ(prompter.messages(),
+              QStringList{"The scramble tool " + tool + " is missing: vshmain.prx can not be descrambled."});
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
     EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Working));
+}
+
+TEST_F(ScrambleRunTest, CancellingAToolThatNeverEndsStopsItAndLeavesTheModule)
+{
+    const QString pidFile = home.file("tool.pid");
+    FAKE_TOOL("echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 5");
+    const QByteArray stored = TestHome::readAll(home.module5());
+    prompter.cancelAfterMs.push_back(300);
+    QElapsedTimer clock;
+    clock.start();
+    doc->openFromCommandLine(home.module5());
+    EXPECT_LT(clock.elapsed(), 3000);
+    ASSERT_EQ(prompter.count("wait"), 1);
+    EXPECT_EQ(prompter.calls[0].kind, "wait");
+    EXPECT_EQ(prompter.calls[0].text, "Descrambling vshmain.prx...");
+    EXPECT_EQ(prompter.messages(), QStringList{"Descrambling vshmain.prx was cancelled: the module is left as it was."});
+    EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+    EXPECT_EQ(TestHome::readAll(home.module5()), stored);
+    const qint64 pid = TestHome::readAll(pidFile).trimmed().toLongLong();
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(ProcessHelpers::processEnds(pid, 2000)) << "the tool is stopped";
+}
+
+// Run by EndingTheEditorEndsTheTool as a stand-in editor that waits forever
+// for the tool named in the environment.
+TEST(ToolRunnerChild, WaitsForTheToolOfTheEnvironment)
+{
+    const QString tool = qEnvironmentVariable("VANTOR_TEST_WAIT_FOR_TOOL");
+    if (tool.isEmpty())
+        GTEST_SKIP() << "only run as the child of EndingTheEditorEndsTheTool";
+    FakePrompter prompter;
+    ToolRunner::run(prompter, tool, {}, QFileInfo(tool).absolutePath(), QStringLiteral("Waiting..."));
+}
+
+TEST(ToolRunner, EndingTheEditorEndsTheTool)
+{
+    QTemporaryDir dir;
+    const QString tool = dir.filePath("tool");
+    const QString pidFile = dir.filePath("tool.pid");
+    ASSERT_TRUE(ProcessHelpers::writeScript(tool, "echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 30"));
+    QProcess editor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VANTOR_TEST_WAIT_FOR_TOOL", tool);
+    editor.setProcessEnvironment(env);
+    editor.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=ToolRunnerChild.*"});
+    ASSERT_TRUE(editor.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (TestHome::readAll(pidFile).trimmed().isEmpty() && clock.elapsed() < 20000)
+        QThread::msleep(20);
+    const qint64 pid = TestHome::readAll(pidFile).trimmed().toLongLong();
+    ASSERT_GT(pid, 0);
+    ::kill(pid_t(editor.processId()), SIGKILL);
+    editor.waitForFinished();
+    const bool ended = ProcessHelpers::processEnds(pid, 3000);
+    if (!ended)
+        ::kill(pid_t(pid), SIGKILL);
+    EXPECT_TRUE(ended) << "a killed editor leaves no tool running";
+}
+
+TEST(ToolRunner, ReportsHowTheToolEnded)
+{
+    QTemporaryDir dir;
+    const QString tool = dir.filePath("tool");
+    FakePrompter prompter;
+    ASSERT_TRUE(ProcessHelpers::writeScript(tool, "pwd; echo \"$1 $2\" >&2; exit 0"));
+    ToolRun run = ToolRunner::run(prompter, tool, {"-d", "a b"}, dir.path(), "Busy");
+    EXPECT_TRUE(run.succeeded());
+    EXPECT_EQ(run.errorOutput, "-d a b") << "arguments arrive unchanged, standard output is dropped";
+    EXPECT_EQ(prompter.calls.back().kind, "wait");
+    EXPECT_EQ(prompter.calls.back().text, "Busy");
+
+    run = ToolRunner::run(prompter, dir.filePath("missing"), {}, dir.path(), "Busy");
+    EXPECT_EQ(run.outcome, ToolRun::Outcome::NotStarted);
+    EXPECT_FALSE(run.succeeded());
 }
 
 } // namespace

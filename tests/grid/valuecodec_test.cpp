@@ -44,14 +44,32 @@ TEST_F(ValueCodecTest, ReadsEachTypeLittleEndian)
     }
 }
 
-TEST_F(ValueCodecTest, StringReadStopsAtTheLimitAndReadsPastTheEndAsZeros)
+TEST_F(ValueCodecTest, StringReadStopsAtTheLimit)
 {
     QByteArray module(200, 'x');
     TestHome::writeAll(path(), module);
     ASSERT_TRUE(files.open(1, path()));
     EXPECT_EQ(ReadValue(files, 1, 0, "String", 100, 64).size(), 64);
-    EXPECT_EQ(ReadValue(files, 1, 190, "String", std::nullopt, 99), QString(10, 'x'));
-    EXPECT_EQ(ReadValue(files, 1, 198, "Float", std::nullopt, 64), ReadValue(files, 1, 198, "Float", std::nullopt, 64));
+}
+
+TEST_F(ValueCodecTest, AValueTheFileDoesNotWhollyHoldReadsAsNoValue)
+{
+    QByteArray module(200, 'x');
+    module.replace(192, 4, QByteArray::fromHex("0000803F"));
+    module.replace(100, 3, QByteArray("AB\0", 3));
+    TestHome::writeAll(path(), module);
+    ASSERT_TRUE(files.open(1, path()));
+    const struct { qint64 offset; const char *type; std::optional<int> length; const char *text; } cases[] = {
+        {192, "Float", {}, "1"},         {197, "Float", {}, ""},        {5000, "Float", {}, ""},
+        {198, "Integer", {}, "30840"},   {199, "Integer", {}, ""},      {200, "Integer", {}, ""},
+        {-2, "Integer", {}, ""},         {100, "String", 8, "AB"},      {196, "String", 8, ""},
+        {196, "String", {}, "xxxx"},     {196, "String", 2, "xx"},      {200, "String", 4, ""},
+        {200, "String", {}, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ReadValue(files, 1, c.offset, QLatin1String(c.type), c.length, 64), QLatin1String(c.text))
+            << c.type << " at " << c.offset;
+    EXPECT_EQ(ReadValue(files, 2, 0, "Integer", std::nullopt, 64), "") << "a file that is not open";
 }
 
 TEST_F(ValueCodecTest, FloatTextHasSevenSignificantDigits)

@@ -1,5 +1,7 @@
 #include "tests/support/fakeprompter.h"
 
+#include <QElapsedTimer>
+
 Prompter::Answer FakePrompter::ask(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     calls.push_back({QStringLiteral("ask"), text, title, buttons, icon});
@@ -53,6 +55,23 @@ void FakePrompter::beep()
 void FakePrompter::setBusy(bool busy)
 {
     calls.push_back({QStringLiteral("busy"), busy ? QStringLiteral("on") : QStringLiteral("off"), {}});
+}
+
+bool FakePrompter::waitWhileBusy(const QString &text, const std::function<bool()> &finished)
+{
+    calls.push_back({QStringLiteral("wait"), text, {}});
+    int limit = -1;
+    if (!cancelAfterMs.empty()) {
+        limit = cancelAfterMs.front();
+        cancelAfterMs.pop_front();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (!finished()) {
+        if (limit >= 0 && clock.elapsed() >= limit)
+            return false;
+    }
+    return true;
 }
 
 int FakePrompter::count(const QString &kind) const

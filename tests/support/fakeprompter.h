@@ -14,7 +14,7 @@ class FakePrompter : public Prompter
 public:
     struct Call
     {
-        QString kind; // "ask", "inform", "open", "save", "colour", "beep", "busy"
+        QString kind; // "ask", "inform", "open", "save", "colour", "beep", "busy", "wait"
         QString text;
         QString title;
         Buttons buttons = Buttons::Ok;
@@ -24,6 +24,9 @@ public:
     std::deque<Answer> answers;
     std::deque<QString> files;
     std::deque<std::optional<Rgb>> colours;
+    // One entry per busy wait, in order: cancel after that many milliseconds,
+    // or -1 to wait to the end. No entry waits to the end.
+    std::deque<int> cancelAfterMs;
     std::vector<Call> calls;
 
     Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
@@ -33,6 +36,7 @@ public:
     std::optional<Rgb> chooseColour(Rgb initial) override;
     void beep() override;
     void setBusy(bool busy) override;
+    bool waitWhileBusy(const QString &text, const std::function<bool()> &finished) override;
 
     int count(const QString &kind) const;
     // The texts of the message boxes (ask and inform), in order.
