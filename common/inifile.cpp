@@ -253,6 +253,10 @@ IniFile::Stamp IniFile::stampOf(const QString &path)
 QByteArray IniFile::readBytes()
 {
     m_unreadable.clear();
+    if (QFileInfo(m_path).isDir()) {
+        m_unreadable = QStringLiteral("it is a folder");
+        return QByteArray();
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_unreadable = QStringLiteral("it can not be read (%1)").arg(file.errorString());
