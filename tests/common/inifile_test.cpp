@@ -1,9 +1,11 @@
 #include "common/inifile.h"
+#include "fuzz/iniroundtrip.h"
 #include "tests/common/forkedchild.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -313,6 +315,14 @@ TEST_F(IniFileTest, WriteSweepsTemporaryFilesOfEndedProgramsOnly)
     EXPECT_FALSE(QFile::exists(stale));
     EXPECT_TRUE(QFile::exists(live)) << "process 1 may be writing it";
     EXPECT_TRUE(QFile::exists(other));
+}
+
+TEST(FuzzRegressions, IniInputsRoundTrip)
+{
+    QTemporaryDir work;
+    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_ini";
+    ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(IniRoundTrip::checkAll(inputs, work.path()), QStringList());
 }
 
 } // namespace

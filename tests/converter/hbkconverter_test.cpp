@@ -3,9 +3,11 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
 #include "converter/hbkconverter.h"
+#include "fuzz/hbkcheck.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -350,6 +352,14 @@ TEST(HbkConverterOutputPath, ReplacesTheExtensionWithVt)
     };
     for (const auto &[in, out] : cases)
         EXPECT_EQ(HbkConverter::outputPathFor(in), out) << in.toStdString();
+}
+
+TEST(FuzzRegressions, HbkInputsConvert)
+{
+    QTemporaryDir work;
+    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_hbk";
+    ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(HbkCheck::checkAll(inputs, work.path()), QStringList());
 }
 
 } // namespace
