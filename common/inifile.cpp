@@ -306,7 +306,8 @@ void IniFile::parse(const QByteArray &data)
     m_bom = body.size() != data.size();
     m_utf8 = false;
     if (m_bom) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString decoded = utf8.decode(body);
         if (!utf8.hasError()) {
             m_text = std::move(decoded);

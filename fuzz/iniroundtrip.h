@@ -41,7 +41,8 @@ inline std::vector<Key> expectedKeys(const QByteArray &bytes, bool *mixedEndings
     bool decoded = false;
     if (body.startsWith("\xEF\xBB\xBF")) {
         body = body.sliced(3);
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         text = utf8.decode(body);
         decoded = !utf8.hasError();
     }
