@@ -125,12 +125,6 @@ bool PreferencesDialog::eventFilter(QObject *watched, QEvent *event)
 
 void PreferencesDialog::storeSettings()
 {
-    IniFile &config = m_doc.config();
-    {
-        IniFile::Batch batch(config);
-        for (int i = 0; i < 4; ++i)
-            config.write(kColors, colourKey(i), QString::number(m_colours[size_t(i)].toNumber()));
-    }
     for (int i = 0; i < 4; ++i)
         m_doc.colours[size_t(i)] = m_colours[size_t(i)];
     emit m_doc.changed();
@@ -141,8 +135,17 @@ void PreferencesDialog::storeSettings()
         association.add();
     else
         association.remove();
-    config.write(QStringLiteral("Config"), QStringLiteral("PRXassociation"),
-                 m_doc.associatePrx ? QStringLiteral("1") : QStringLiteral("0"));
+
+    IniFile &config = m_doc.config();
+    {
+        IniFile::Batch batch(config);
+        for (int i = 0; i < 4; ++i)
+            config.write(kColors, colourKey(i), QString::number(m_colours[size_t(i)].toNumber()));
+        config.write(QStringLiteral("Config"), QStringLiteral("PRXassociation"),
+                     m_doc.associatePrx ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    if (!config.lastWriteOk())
+        m_doc.prompter().inform(config.lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
 }
 
 void PreferencesDialog::done(int result)

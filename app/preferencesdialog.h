@@ -24,9 +24,9 @@ public:
     Rgb colour(int index) const { return m_colours[size_t(index)]; }
     void setColour(int index, Rgb colour);
 
-    // Colors Color.0-3 into Config.ini in decimal, the colours applied to the
-    // list and its editor, the association added or removed, and
-    // PRXassociation written "1" or "0".
+    // The colours applied to the list and its editor, the association added
+    // or removed, then Colors Color.0-3 in decimal and PRXassociation "1" or
+    // "0" written to Config.ini at once; a failed write is shown as an error.
     void storeSettings();
 
     void done(int result) override;

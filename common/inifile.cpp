@@ -5,12 +5,28 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <optional>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kMaxValueLength = 32766;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+// The coarsest timestamp tick of a file system the home folder may lie on
+// (FAT keeps 2 s). A file changed less than this before it was looked at may
+// be rewritten without a new stamp, so its bytes are compared instead.
+constexpr qint64 kSettleNs = 2'000'000'000;
 
 bool isBlank(QChar c)
 {
@@ -58,6 +74,149 @@ QStringView keyOf(QStringView line)
     return eq < 0 ? QStringView() : trimmedView(line.left(eq));
 }
 
+qint64 nanoseconds(const timespec &t)
+{
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+qint64 now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return nanoseconds(t);
+}
+
+QString systemCause(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A new file replaces the old one in a single rename, so the old file stays
+// whole until the new one is complete. The data goes to an unnamed O_TMPFILE
+// file that gets a name only for the instant between link and rename; a file
+// left by a program killed in that instant, ".<name>.<pid>-<n>.tmp", is
+// removed by the next write once that program has ended.
+class FileReplacer
+{
+public:
+    explicit FileReplacer(const QString &path)
+    {
+        QFileInfo info(path);
+        if (info.isSymLink())
+            info = QFileInfo(info.symLinkTarget());
+        m_target = QFile::encodeName(info.absoluteFilePath());
+        m_folder = info.absolutePath();
+        m_name = info.fileName();
+    }
+
+    // The cause when the file could not be replaced.
+    std::optional<QString> replace(const QByteArray &bytes, struct stat &written)
+    {
+        sweepStaleTemporaries();
+        struct stat old{};
+        const bool exists = ::stat(m_target.constData(), &old) == 0;
+        // Renaming would replace a file the person made read-only; refuse as writing in place would.
+        if (exists && ::access(m_target.constData(), W_OK) != 0)
+            return systemCause(errno);
+
+        const QByteArray folder = QFile::encodeName(m_folder);
+        int fd = -1;
+#ifdef O_TMPFILE
+        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return systemCause(errno);
+#endif
+        if (fd < 0) {
+            m_temporary = temporaryName();
+            fd = ::open(m_temporary.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                m_temporary.clear();
+                return systemCause(errno);
+            }
+        }
+        const auto fail = [&](int error) -> std::optional<QString> {
+            ::close(fd);
+            if (!m_temporary.isEmpty())
+                ::unlink(m_temporary.constData());
+            return systemCause(error);
+        };
+        if (const int error = writeAll(fd, bytes))
+            return fail(error);
+        if (::fsync(fd) != 0 && errno != EINVAL)
+            return fail(errno);
+        if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
+            return fail(errno);
+        if (m_temporary.isEmpty()) {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+            m_temporary = temporaryName();
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, m_temporary.constData(), AT_SYMLINK_FOLLOW) != 0) {
+                const int error = errno;
+                m_temporary.clear();
+                return fail(error);
+            }
+        }
+        if (::rename(m_temporary.constData(), m_target.constData()) != 0)
+            return fail(errno);
+        ::fstat(fd, &written);
+        if (::close(fd) != 0)
+            return systemCause(errno);
+        return std::nullopt;
+    }
+
+private:
+    static int writeAll(int fd, const QByteArray &bytes)
+    {
+        const char *at = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, at, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return n < 0 ? errno : ENOSPC;
+            at += n;
+            left -= n;
+        }
+        return 0;
+    }
+
+    QString prefix() const { return QLatin1Char('.') + m_name + QLatin1Char('.'); }
+
+    QByteArray temporaryName() const
+    {
+        static std::atomic<int> sequence{0};
+        const QString name = prefix() + QString::number(::getpid()) + QLatin1Char('-') +
+                             QString::number(sequence++) + QStringLiteral(".tmp");
+        return QFile::encodeName(m_folder + QLatin1Char('/') + name);
+    }
+
+    void sweepStaleTemporaries() const
+    {
+        const QString start = prefix();
+        const QStringList entries =
+            QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &entry : entries) {
+            if (!entry.startsWith(start) || !entry.endsWith(QLatin1String(".tmp")))
+                continue;
+            const QStringView middle = QStringView(entry).mid(start.size(), entry.size() - start.size() - 4);
+            const qsizetype dash = middle.indexOf(u'-');
+            bool pidOk = false;
+            bool sequenceOk = false;
+            const qint64 pid = dash > 0 ? middle.left(dash).toLongLong(&pidOk) : 0;
+            const int sequence = middle.mid(dash + 1).toInt(&sequenceOk);
+            if (!pidOk || !sequenceOk || sequence < 0 || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+                continue;
+            if (pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
+                QFile::remove(m_folder + QLatin1Char('/') + entry);
+        }
+    }
+
+    QByteArray m_target;
+    QString m_folder;
+    QString m_name;
+    QByteArray m_temporary;
+};
+
 } // namespace
 
 IniFile::IniFile(const QString &path)
@@ -76,22 +235,60 @@ void IniFile::setLine(Line &line, QString text)
     line.text = line.owned;
 }
 
+IniFile::Stamp IniFile::stampOf(const QString &path)
+{
+    Stamp stamp;
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = nanoseconds(st.st_mtim);
+    stamp.changedNs = nanoseconds(st.st_ctim);
+    return stamp;
+}
+
+QByteArray IniFile::readBytes()
+{
+    m_unreadable.clear();
+    if (QFileInfo(m_path).isDir()) {
+        m_unreadable = QStringLiteral("it is a folder");
+        return QByteArray();
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_unreadable = QStringLiteral("it can not be read (%1)").arg(file.errorString());
+        return QByteArray();
+    }
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        m_unreadable = QStringLiteral("it can not be read (%1)").arg(file.errorString());
+    return data;
+}
+
 void IniFile::refreshIfChanged()
 {
-    const QFileInfo info(m_path);
-    const qint64 size = info.exists() ? info.size() : -1;
-    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-    if (m_loaded && size == m_size && modified == m_modified)
+    // The clock is read before the stamp: a rewrite after this moment gets a later stamp.
+    const qint64 checkedAt = now();
+    const Stamp stamp = stampOf(m_path);
+    if (m_loaded && m_settled && stamp == m_stamp)
         return;
     QByteArray data;
-    if (size >= 0) {
-        QFile file(m_path);
-        if (file.open(QIODevice::ReadOnly))
-            data = file.readAll();
+    if (stamp.exists)
+        data = readBytes();
+    else
+        m_unreadable.clear();
+    const bool settled = !stamp.exists || checkedAt - stamp.changedNs > kSettleNs;
+    if (m_loaded && stamp == m_stamp && data == m_bytes) {
+        m_settled = settled;
+        return;
     }
     parse(data);
-    m_size = size;
-    m_modified = modified;
+    m_bytes = std::move(data);
+    m_stamp = stamp;
+    m_settled = settled;
     m_loaded = true;
     m_dirty = false;
 }
@@ -103,12 +300,27 @@ void IniFile::parse(const QByteArray &data)
     m_sectionIndex.clear();
     m_keyStore.clear();
     m_sections.push_back(Section{}); // lines before the first header
-    m_text = Codepage::toUnicode(data);
+    // Text after a byte-order mark is UTF-8 when it decodes as such; bytes that
+    // do not stay Windows-1252, so that every byte survives a write.
+    const QByteArrayView body = data.startsWith(kByteOrderMark) ? QByteArrayView(data).sliced(3) : QByteArrayView(data);
+    m_bom = body.size() != data.size();
+    m_utf8 = false;
+    if (m_bom) {
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QString decoded = utf8.decode(body);
+        if (!utf8.hasError()) {
+            m_text = std::move(decoded);
+            m_utf8 = true;
+        }
+    }
+    if (!m_utf8)
+        m_text = Codepage::toUnicode(body.constData(), body.size());
     const QStringView text = m_text;
     const qsizetype firstBreak = text.indexOf(u'\n');
-    m_eol = (firstBreak > 0 && text.at(firstBreak - 1) == u'\r') || data.isEmpty() ? QStringLiteral("\r\n")
-                                                                                     : QStringLiteral("\n");
-    m_trailingEol = data.isEmpty() || text.endsWith(u'\n');
+    const bool crlf = (firstBreak > 0 && text.at(firstBreak - 1) == u'\r') || text.isEmpty();
+    m_eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    m_trailingEol = text.isEmpty() || text.endsWith(u'\n');
     // A first pass counts each section's lines, so the second allocates once per section.
     std::vector<qsizetype> counts(1, 0);
     for (qsizetype at = 0; at < text.size();) {
@@ -126,8 +338,10 @@ void IniFile::parse(const QByteArray &data)
         qsizetype end = text.indexOf(u'\n', start);
         if (end < 0)
             end = text.size();
+        // Only the file's own line ending ends a line: a CR before it, or any CR
+        // in a file of LF endings, belongs to the line's text.
         qsizetype lineEnd = end;
-        if (lineEnd > start && text.at(lineEnd - 1) == u'\r')
+        if (crlf && end < text.size() && lineEnd > start && text.at(lineEnd - 1) == u'\r')
             --lineEnd;
         const QStringView line = text.mid(start, lineEnd - start);
         const QString name = headerName(line);
@@ -242,8 +456,11 @@ void IniFile::write(const QString &section, const QString &key, const QString &v
         Line &line = s->lines[size_t(*it)];
         const QStringView stored = trimmedView(line.text.left(line.text.indexOf(u'=')));
         const QStringView current = line.text.mid(line.text.indexOf(u'=') + 1);
-        if (line.text.indexOf(u'=') == stored.size() && current == value)
+        if (line.text.indexOf(u'=') == stored.size() && current == value) {
+            if (m_batchDepth == 0)
+                flush();
             return;
+        }
         setLine(line, stored.toString() + QLatin1Char('=') + value);
     } else {
         // After the section's last non-blank line, so blank separators stay between sections.
@@ -263,8 +480,11 @@ void IniFile::write(const QString &section, const QString &key, const QString &v
 
 bool IniFile::flush()
 {
-    if (!m_dirty)
+    if (!m_dirty) {
+        m_lastWriteOk = true;
+        m_lastError.clear();
         return true;
+    }
     QString text;
     text.reserve(m_text.size() + 4096);
     bool first = true;
@@ -279,28 +499,33 @@ bool IniFile::flush()
     if (m_trailingEol && !text.isEmpty())
         text += m_eol;
 
-    const QFileInfo info(m_path);
-    bool ok = !(info.exists() && !info.isWritable());
-    QString cause = QStringLiteral("the file is read-only");
-    if (ok) {
-        QSaveFile out(m_path);
-        const QByteArray bytes = Codepage::fromUnicode(text);
-        ok = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
-        if (!ok)
-            cause = out.errorString();
-    }
-    m_lastWriteOk = ok;
-    m_lastError = ok ? QString() : QStringLiteral("Can not write %1: %2").arg(QDir::toNativeSeparators(m_path), cause);
+    QByteArray bytes = encode(text);
+    std::optional<QString> cause;
+    struct stat written{};
+    if (!m_unreadable.isEmpty())
+        cause = m_unreadable; // writing would drop what could not be read
+    else
+        cause = FileReplacer(m_path).replace(bytes, written);
+    m_lastWriteOk = !cause;
+    m_lastError = cause ? QStringLiteral("Can not write %1: %2").arg(QDir::toNativeSeparators(m_path), *cause)
+                        : QString();
     m_dirty = false;
-    if (ok) {
-        const QFileInfo written(m_path);
-        m_size = written.size();
-        m_modified = written.lastModified();
+    const Stamp stamp = cause ? Stamp() : stampOf(m_path);
+    if (!cause && stamp.inode == quint64(written.st_ino) && stamp.device == quint64(written.st_dev)) {
+        m_stamp = stamp;
+        m_bytes = std::move(bytes);
+        m_settled = false;
     } else {
-        // Memory must match the file that is still on disk.
+        // Memory must match the file that is on disk: read it again.
         m_loaded = false;
     }
-    return ok;
+    return !cause;
+}
+
+QByteArray IniFile::encode(const QString &text) const
+{
+    const QByteArray body = m_utf8 ? text.toUtf8() : Codepage::fromUnicode(text);
+    return m_bom ? QByteArray(kByteOrderMark) + body : body;
 }
 
 IniFile::Batch::Batch(IniFile &file)

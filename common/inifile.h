@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -12,8 +12,11 @@
 // it stands, a new key appended to its section, a new section appended to the
 // file; every other line and the file's line ending kept as they were.
 //
-// The file is parsed once and parsed again when its size or modification time
-// changes. Writes made while a Batch is alive are gathered and written once,
+// The file is parsed once and parsed again when it changes: a changed inode,
+// size, modification or status-change time, or, while those are too recent to
+// tell a rewrite within one timestamp tick, changed bytes. A UTF-8 byte-order
+// mark is skipped and written back, and the text after it is then UTF-8.
+// Writes made while a Batch is alive are gathered and written once,
 // atomically, when the outermost Batch ends; a write outside a batch goes out
 // at once. A failed write leaves the old file untouched.
 class IniFile
@@ -63,7 +66,22 @@ private:
         QHash<QStringView, int> keys; // lower-cased key -> index into lines
     };
 
+    // What identifies one version of the file on disk.
+    struct Stamp
+    {
+        bool exists = false;
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+        qint64 changedNs = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+
+    static Stamp stampOf(const QString &path);
     void refreshIfChanged();
+    QByteArray readBytes();
+    QByteArray encode(const QString &text) const;
     void parse(const QByteArray &data);
     void indexLine(Section &section, int index);
     QStringView keyView(QStringView key);
@@ -80,11 +98,15 @@ private:
     int m_lastSection = -1;
     QString m_eol = QStringLiteral("\r\n");
     bool m_trailingEol = true;
+    bool m_bom = false;
+    bool m_utf8 = false;
     bool m_loaded = false;
     bool m_dirty = false;
     bool m_lastWriteOk = true;
     QString m_lastError;
     int m_batchDepth = 0;
-    qint64 m_size = -1;
-    QDateTime m_modified;
+    Stamp m_stamp;
+    bool m_settled = false;   // the stamp is old enough that any later rewrite changes it
+    QByteArray m_bytes;       // the file as last read or written, to compare while not settled
+    QString m_unreadable;     // why the existing file could not be read; writing it is refused
 };

@@ -119,6 +119,9 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
     }
 
     std::vector<Entry> entries;
+    // Counted beyond the cap but not built, so the message can give the whole count.
+    quint64 total = 0;
+    const quint64 cap = options.expandArrays ? quint64(MaxExpandedEntries) : std::numeric_limits<quint64>::max();
     report.recordsRead = int(hbk.records().size());
     for (const HbkRecord &record : hbk.records()) {
         const auto skip = [&](SkipReason reason) { report.skipped.push_back({record.number, reason}); };
@@ -162,7 +165,8 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
                 count = c.value.value_or(std::numeric_limits<quint64>::max());
         }
         if (count <= 1) {
-            entries.push_back(std::move(entry));
+            if (++total <= cap)
+                entries.push_back(std::move(entry));
             continue;
         }
         if (count > quint64(MaxArrayCount)) {
@@ -173,6 +177,9 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
             skip(SkipReason::OutOfRange);
             continue;
         }
+        total += count;
+        if (total > cap)
+            continue;
         for (quint64 j = 0; j < count; ++j) {
             Entry element = entry;
             element.description = entry.description + QStringLiteral(" [%1]").arg(j);
@@ -180,6 +187,13 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
             entries.push_back(std::move(element));
         }
     }
+
+    if (total > cap)
+        return failure(report, QStringLiteral("Cannot convert %1: expanding its arrays gives %2 bookmarks, more than "
+                                              "the %3 allowed. Nothing was written.")
+                                   .arg(quoted(hbkPath))
+                                   .arg(total)
+                                   .arg(MaxExpandedEntries));
 
     IniFile vt(report.outputPath);
     {
@@ -196,8 +210,7 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
         }
     }
     if (!vt.lastWriteOk())
-        return failure(report, QStringLiteral("Cannot write %1: the output file is not writable.")
-                                   .arg(quoted(report.outputPath)));
+        return failure(report, vt.lastError());
 
     report.ok = true;
     report.entriesWritten = int(entries.size());

@@ -17,6 +17,10 @@ public:
     };
 
     static constexpr int MaxArrayCount = 4096;
+    // Expanded arrays may give at most this many entries in all (about 8 MB of
+    // .vt text, a list the editor still loads at once); above it the
+    // conversion fails and writes nothing.
+    static constexpr int MaxExpandedEntries = 65536;
 
     // Writes `offset` = the number of entries written, then per entry the keys
     // description, offset, type, length and file, all in one atomic write of

@@ -1,7 +1,13 @@
 #include "common/inifile.h"
+#include "fuzz/iniroundtrip.h"
+#include "tests/common/forkedchild.h"
 #include "tests/support/testhome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -20,8 +26,20 @@ class IniFileTest : public ::testing::Test
 {
 protected:
     QString path(const char *name = "t.ini") const { return dir.filePath(QLatin1String(name)); }
+    QStringList folder() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
     QTemporaryDir dir;
 };
+
+// What a child reports of a write: "ok" or the error, then the value read back.
+QByteArray writeReport(IniFile &ini, const QString &key, const QString &value)
+{
+    ini.write("Config", key, value);
+    const QString status = ini.lastWriteOk() ? QStringLiteral("ok") : ini.lastError();
+    return (status + QLatin1Char('|') + ini.read("Config", key)).toUtf8();
+}
 
 TEST_F(IniFileTest, WritesFollowProfileSemantics)
 {
@@ -103,6 +121,212 @@ TEST_F(IniFileTest, KeepsWindows1252BytesAndCutsLongValues)
     ini.write("A", "other", QString::fromUtf8("Ž"));
     EXPECT_TRUE(TestHome::readAll(path()).contains("other=\x8E\n"));
     EXPECT_TRUE(TestHome::readAll(path()).contains("name=Caf\xE9 \x80\n"));
+}
+
+TEST_F(IniFileTest, FailedWriteLeavesTheOldFileAndNamesTheCause)
+{
+    const QByteArray before = "[Config]\r\nPRXversion=4.05\r\n";
+    const QString native = QDir::toNativeSeparators(path());
+    struct Case
+    {
+        const char *name;
+        ForkedChild child;
+        QFile::Permissions file;
+        QFile::Permissions folder;
+        const char *cause;
+        const char *kept = "4.05"; // what the child reads back
+    };
+    const QFile::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                   QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                                   QFile::ExeOther;
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions readWrite = readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    const Case cases[] = {
+        {"full disk", ForkedChild{100, false}, readWrite, all, "File too large"},
+        {"read-only file", ForkedChild{-1, true}, readOnly, all, "Permission denied"},
+        {"read-only folder", ForkedChild{-1, true}, readWrite, all & ~(QFile::WriteOther | QFile::WriteGroup),
+         "Permission denied"},
+        {"unreadable file, which a write would empty", ForkedChild{-1, true},
+         QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther, all, "it can not be read (Permission denied)",
+         "Default"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::setPermissions(dir.path(), all);
+        QFile::remove(path());
+        ASSERT_TRUE(TestHome::writeAll(path(), before));
+        QFile::setPermissions(path(), c.file);
+        QFile::setPermissions(dir.path(), c.folder);
+
+        const ForkedChild::Result run = c.child.run([&] {
+            IniFile ini(path());
+            QByteArray report = writeReport(ini, "Firmware", QString(200, QLatin1Char('5'))) + '\n';
+            {
+                IniFile::Batch batch(ini);
+                ini.write("Config", "PRXversion", "5.00");
+                ini.write("Config", "Expertmode", QString(200, QLatin1Char('1')));
+            }
+            report += (ini.lastWriteOk() ? QStringLiteral("ok") : ini.lastError()).toUtf8() + '|';
+            return report + ini.read("Config", "PRXversion").toUtf8();
+        });
+
+        ASSERT_TRUE(run.exitedNormally && run.exitCode == 0) << run.exitCode;
+        const QString error = QStringLiteral("Can not write %1: %2").arg(native, QLatin1String(c.cause));
+        EXPECT_EQ(QString::fromUtf8(run.output), error + "|Default\n" + error + '|' + c.kept);
+        QFile::setPermissions(dir.path(), all);
+        EXPECT_EQ(TestHome::readAll(path()), before);
+        EXPECT_EQ(folder(), QStringList{"t.ini"}) << "no temporary file is left";
+    }
+}
+
+TEST_F(IniFileTest, SameSizeRewriteByAnotherProgramIsSeenAtOnce)
+{
+    // In place (same inode, often the same timestamp tick) and by rename (a new inode).
+    const std::function<void(const QByteArray &)> rewrites[] = {
+        [&](const QByteArray &bytes) { TestHome::writeAll(path(), bytes); },
+        [&](const QByteArray &bytes) {
+            QSaveFile f(path());
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            f.commit();
+        },
+    };
+    for (const auto &rewrite : rewrites) {
+        IniFile ini(path());
+        int stale = 0;
+        for (int i = 0; i < 200; ++i) {
+            const QByteArray value = QByteArray::number(i % 10);
+            rewrite("[A]\nx=" + value + "\n");
+            if (ini.read("A", "x") != QLatin1String(value))
+                ++stale;
+            if (i % 20 == 19) {
+                ini.write("A", "y", "1");
+                if (TestHome::readAll(path()) != "[A]\nx=" + value + "\ny=1\n")
+                    ++stale;
+            }
+        }
+        EXPECT_EQ(stale, 0);
+    }
+}
+
+TEST_F(IniFileTest, ByteOrderMarkIsSkippedAndKept)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    struct Case
+    {
+        const char *name;
+        QByteArray before;
+        const char *read; // [Config] PRXversion
+        QByteArray after; // once Firmware=<U+017D> is written
+    };
+    const Case cases[] = {
+        {"ASCII", bom + "[Config]\r\nPRXversion=5.00\r\n", "5.00",
+         bom + "[Config]\r\nPRXversion=5.00\r\nFirmware=\xC5\xBD\r\n"},
+        {"UTF-8 text stays UTF-8", bom + "[Config]\nPRXversion=Caf\xC3\xA9\n", "Caf\u00e9",
+         bom + "[Config]\nPRXversion=Caf\xC3\xA9\nFirmware=\xC5\xBD\n"},
+        {"bytes that are not UTF-8 stay Windows-1252", bom + "[Config]\nPRXversion=Caf\xE9\n", "Caf\u00e9",
+         bom + "[Config]\nPRXversion=Caf\xE9\nFirmware=\x8E\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(TestHome::writeAll(path(), c.before));
+        IniFile ini(path());
+        EXPECT_EQ(ini.read("Config", "PRXversion"), QString::fromUtf8(c.read));
+        ini.write("Config", "Firmware", QString::fromUtf8("\u017d"));
+        EXPECT_EQ(TestHome::readAll(path()), c.after);
+        EXPECT_EQ(IniFile(path()).read("config", "firmware"), QString::fromUtf8("\u017d"));
+    }
+}
+
+TEST_F(IniFileTest, ValueEndingInCarriageReturnKeepsIt)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray before;
+        QByteArray after; // once x=<a CR> is written
+    };
+    const Case cases[] = {
+        {"CR LF file", "[A]\r\nk=v\r\n", "[A]\r\nk=v\r\nx=a\r\r\n"},
+        {"LF file, a line that ends in CR is kept as it was", "[A]\nk=v\r\n", "[A]\nk=v\r\nx=a\r\n"},
+        {"no final line break", "[A]\nk=v\r", "[A]\nk=v\r\nx=a\r"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(TestHome::writeAll(path(), c.before));
+        IniFile ini(path());
+        ini.write("A", "x", "a\r");
+        EXPECT_EQ(TestHome::readAll(path()), c.after);
+        IniFile again(path());
+        EXPECT_EQ(again.read("A", "x"), "a\r");
+        EXPECT_EQ(again.read("A", "k"), c.before.startsWith("[A]\r\n") ? "v" : "v\r");
+    }
+}
+
+TEST_F(IniFileTest, KilledWritesLeaveTheOldOrNewFileAndNoTemporaryFile)
+{
+    constexpr int keys = 3000;
+    const auto complete = [&](const char *when) {
+        IniFile seen(path());
+        if (seen.exists()) {
+            EXPECT_EQ(seen.read("S", QStringLiteral("key%1").arg(keys - 1)), seen.read("S", "key0")) << when;
+        }
+    };
+    for (int kill = 0; kill < 20; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            IniFile ini(path());
+            for (int round = 0;; ++round) {
+                IniFile::Batch batch(ini);
+                for (int k = 0; k < keys; ++k)
+                    ini.write("S", QStringLiteral("key%1").arg(k), QString::number(round));
+            }
+        }
+        for (int pause = 0; pause < 3; ++pause) {
+            QThread::usleep(QRandomGenerator::global()->bounded(1000, 20000));
+            ::kill(child, SIGSTOP);
+            complete("while writing");
+            ::kill(child, SIGCONT);
+        }
+        ::kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        complete("after SIGKILL");
+    }
+
+    IniFile ini(path());
+    ini.write("S", "after", "1");
+    EXPECT_TRUE(ini.lastWriteOk());
+    EXPECT_EQ(folder(), QStringList{"t.ini"});
+}
+
+TEST_F(IniFileTest, WriteSweepsTemporaryFilesOfEndedProgramsOnly)
+{
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
+    const QString stale = path(".t.ini.%1-0.tmp").arg(ended);
+    const QString live = path(".t.ini.1-0.tmp");
+    const QString other = path(".u.ini.%1-0.tmp").arg(ended);
+    for (const QString &f : {stale, live, other})
+        ASSERT_TRUE(TestHome::writeAll(f, "half"));
+
+    IniFile ini(path());
+    ini.write("A", "x", "1");
+
+    EXPECT_TRUE(ini.lastWriteOk());
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(live)) << "process 1 may be writing it";
+    EXPECT_TRUE(QFile::exists(other));
+}
+
+TEST(FuzzRegressions, IniInputsRoundTrip)
+{
+    QTemporaryDir work;
+    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_ini";
+    ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(IniRoundTrip::checkAll(inputs, work.path()), QStringList());
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
 #include "converter/hbkconverter.h"
+#include "fuzz/hbkcheck.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -275,6 +277,33 @@ TEST_F(HbkConverterTest, ExpandArraysTurnsACountIntoElements)
     EXPECT_EQ(expanded.skipped[0].reason, ConversionReport::SkipReason::ArrayTooLarge);
 }
 
+TEST_F(HbkConverterTest, ExpandedArraysAreBoundedInAll)
+{
+    const QByteArray before = "[4.00]\r\noffset=0\r\n";
+    {
+        QFile f(path("big.vt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    // 16 arrays of 4096 elements reach the cap; the one more bookmark passes it.
+    HbkBuilder overCap;
+    for (int i = 0; i < 16; ++i)
+        overCap.record("Table " + QByteArray::number(i), QByteArray::number(0x10000 * (i + 1), 16), "4", "1000");
+    overCap.record("One more", "20", "4");
+
+    const QString hbk = overCap.writeTo(path("big.hbk"));
+    const ConversionReport refused = convert(hbk, QStringLiteral("5.00"), true);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message, QStringLiteral("Cannot convert \"%1\": expanding its arrays gives 65537 bookmarks, more "
+                                              "than the 65536 allowed. Nothing was written.")
+                                   .arg(QDir::toNativeSeparators(hbk)));
+    EXPECT_EQ(contents(path("big.vt")), before);
+
+    const ConversionReport plain = convert(hbk, QStringLiteral("5.00"), false);
+    ASSERT_TRUE(plain.ok);
+    EXPECT_EQ(plain.entriesWritten, 17) << "without expansion every record is one bookmark";
+}
+
 TEST_F(HbkConverterTest, FailuresNameTheFileAndTheCauseAndWriteNothing)
 {
     const QString good = HbkBuilder().record("A", "10", "4").writeTo(path("good.hbk"));
@@ -296,7 +325,7 @@ TEST_F(HbkConverterTest, FailuresNameTheFileAndTheCauseAndWriteNothing)
         {path("folder.hbk"), "5.00", path("folder.hbk"), "cannot be read"},
         {good, "", good, "No firmware version given"},
         {good, "5.00]\nx", good, "cannot name a section"},
-        {blocked, "5.00", path("blocked.vt"), "not writable"},
+        {blocked, "5.00", path("blocked.vt"), "Can not write " + QDir::toNativeSeparators(path("blocked.vt")) + ": it is a folder"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.input.toStdString() + " / " + c.section.toStdString());
@@ -323,6 +352,14 @@ TEST(HbkConverterOutputPath, ReplacesTheExtensionWithVt)
     };
     for (const auto &[in, out] : cases)
         EXPECT_EQ(HbkConverter::outputPathFor(in), out) << in.toStdString();
+}
+
+TEST(FuzzRegressions, HbkInputsConvert)
+{
+    QTemporaryDir work;
+    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_hbk";
+    ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(HbkCheck::checkAll(inputs, work.path()), QStringList());
 }
 
 } // namespace

@@ -2,8 +2,12 @@
 
 #include "common/inifile.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -16,9 +20,19 @@ struct ProcessResult
     QString err;
 };
 
-ProcessResult kestrin(const QStringList &arguments)
+// fileSizeLimit >= 0 runs Kestrin as on a full disk: files may not grow beyond it.
+ProcessResult kestrin(const QStringList &arguments, long long fileSizeLimit = -1)
 {
     QProcess process;
+    if (fileSizeLimit >= 0) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = rlim_t(fileSizeLimit);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     process.start(QStringLiteral(KESTRIN_PATH), arguments);
     ProcessResult run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
@@ -58,6 +72,32 @@ TEST(KestrinProcess, MissingInputExitsOneNamingTheFile)
     EXPECT_TRUE(run.err.contains(missing)) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("nowhere.vt")));
+}
+
+TEST(KestrinProcess, FullDiskExitsOneAndKeepsTheVtFile)
+{
+    QTemporaryDir dir;
+    HbkBuilder builder;
+    for (int i = 0; i < 20; ++i)
+        builder.record("Bookmark " + QByteArray::number(i), QByteArray::number(0x100 + i * 4, 16), "4");
+    const QString hbk = builder.writeTo(dir.filePath("vshmain.hbk"));
+    const QString vt = dir.filePath("vshmain.vt");
+    const QByteArray before = "[4.05]\r\noffset=1\r\nentry.1.description=Kept\r\n\r\n[5.00]\r\noffset=0\r\n";
+    {
+        QFile f(vt);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+
+    const ProcessResult run = kestrin({"--convert", hbk}, 1000);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("Can not write %1: File too large\n").arg(QDir::toNativeSeparators(vt)));
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    QFile f(vt);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"vshmain.hbk", "vshmain.vt"}));
 }
 
 TEST(KestrinProcess, UsageErrorsExitTwo)

@@ -1,8 +1,10 @@
 #include "hbkbuilder.h"
+#include "tests/common/forkedchild.h"
 
 #include "common/inifile.h"
 #include "converter/kestrinwindow.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -101,6 +103,34 @@ TEST_F(KestrinWindowTest, FailureIsPromptedAndTheStatusDropsTheLastSuccess)
     EXPECT_TRUE(m_window.failures[0].contains(QDir::toNativeSeparators(missing)));
     EXPECT_EQ(m_window.statusText(), "Nothing converted.");
     EXPECT_FALSE(QFile::exists(m_dir.filePath("missing.vt")));
+}
+
+TEST_F(KestrinWindowTest, FullDiskAndOversizedArraysAreShownAsFailures)
+{
+    HbkBuilder builder;
+    for (int i = 0; i < 17; ++i)
+        builder.record("Table", "100", "4", "1000");
+    const QString hbk = builder.writeTo(m_dir.filePath("vshmain.hbk"));
+    const QString vt = m_dir.filePath("vshmain.vt");
+    typeInto("Text1", hbk);
+
+    // On a full disk the child converts; the window is its copy of this one.
+    const ForkedChild::Result run = ForkedChild{500, false}.run([&] {
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+        return (m_window.failures.join('\n') + '|' + m_window.statusText()).toUtf8();
+    });
+    ASSERT_TRUE(run.exitedNormally && run.exitCode == 0);
+    EXPECT_EQ(QString::fromUtf8(run.output),
+              QStringLiteral("Can not write %1: File too large|Nothing converted.").arg(QDir::toNativeSeparators(vt)));
+    EXPECT_FALSE(QFile::exists(vt));
+
+    control<QCheckBox>("chkExpand")->setChecked(true);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    ASSERT_EQ(m_window.failures.size(), 1);
+    EXPECT_TRUE(m_window.failures[0].contains(QDir::toNativeSeparators(hbk)));
+    EXPECT_TRUE(m_window.failures[0].contains("69632 bookmarks")) << m_window.failures[0].toStdString();
+    EXPECT_EQ(m_window.statusText(), "Nothing converted.");
+    EXPECT_FALSE(QFile::exists(vt));
 }
 
 TEST_F(KestrinWindowTest, BrowseStartsInTheProgramFolderAndFillsText1)

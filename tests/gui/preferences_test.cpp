@@ -5,6 +5,7 @@
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
+#include "tests/common/forkedchild.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 
@@ -101,6 +102,27 @@ TEST_F(ShellTest, ClosingPreferencesStoresAndAppliesTheColours)
     const QPalette editor = window->grid()->editor()->palette();
     EXPECT_EQ(editor.color(QPalette::Text), QColor(1, 2, 3));
     EXPECT_EQ(editor.color(QPalette::Base), QColor(200, 100, 50));
+}
+
+TEST_F(ShellTest, FailedConfigWriteOfThePreferencesIsReported)
+{
+    const QByteArray before = TestHome::readAll(home.config());
+    const ForkedChild::Result run = ForkedChild{40, false}.run([&] {
+        closePreferences([&](PreferencesDialog &dialog) {
+            prompter.colours.push_back(Rgb{1, 2, 3});
+            QTest::mouseClick(dialog.findChild<QLabel *>("pic(0)"), Qt::LeftButton);
+        });
+        QByteArray report;
+        for (const FakePrompter::Call &call : prompter.calls) {
+            if (call.kind == "inform")
+                report += (call.title + '|' + call.text + '\n').toUtf8();
+        }
+        return report;
+    });
+    ASSERT_TRUE(run.exitedNormally && run.exitCode == 0);
+    EXPECT_EQ(QString::fromUtf8(run.output),
+              QStringLiteral("Error|Can not write %1: File too large\n").arg(QDir::toNativeSeparators(home.config())));
+    EXPECT_EQ(TestHome::readAll(home.config()), before);
 }
 
 TEST_F(ShellTest, AssociationIsAddedAndRemovedInTheXdgFolders)
