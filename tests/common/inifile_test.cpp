@@ -1,6 +1,6 @@
 #include "common/inifile.h"
 #include "fuzz/iniroundtrip.h"
-#include "tests/common/forkedchild.h"
+#include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>

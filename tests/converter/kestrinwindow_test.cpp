@@ -1,5 +1,5 @@
 #include "hbkbuilder.h"
-#include "tests/common/forkedchild.h"
+#include "tests/support/forkedchild.h"
 
 #include "common/inifile.h"
 #include "converter/kestrinwindow.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/forkedchild.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -33,34 +35,10 @@ inline bool becomeNobody()
 // end normally.
 inline std::optional<QString> run(const std::function<QString()> &body)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    const ForkedChild::Result result = ForkedChild().run([&] { return body().toUtf8(); });
+    if (!result.exitedNormally || result.exitCode != 0)
         return std::nullopt;
-    const pid_t pid = fork();
-    if (pid < 0)
-        return std::nullopt;
-    if (pid == 0) {
-        close(pipeFds[0]);
-        const QByteArray text = body().toUtf8();
-        qsizetype done = 0;
-        while (done < text.size()) {
-            const ssize_t n = write(pipeFds[1], text.constData() + done, size_t(text.size() - done));
-            if (n <= 0)
-                _exit(3);
-            done += n;
-        }
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    QByteArray text;
-    char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, n);
-    close(pipeFds[0]);
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return QString::fromUtf8(text);
+    return QString::fromUtf8(result.output);
 }
 
 } // namespace ChildRun

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/forkedchild.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -63,19 +65,13 @@ inline void shareWithEveryone(const QString &folder)
 }
 
 // Runs `body` in a forked child as user and group 65534; its result is the
-// child's exit status (-1 when it did not exit normally).
+// body's result (-1 when the child did not exit normally).
 inline int runAsNobody(const std::function<int()> &body)
 {
-    const pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(120);
-        _exit(body());
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ForkedChild child;
+    child.asNobody = true;
+    const ForkedChild::Result result = child.run([&] { return QByteArray::number(body()); });
+    return result.exitedNormally && result.exitCode == 0 ? result.output.toInt() : -1;
 }
 
 } // namespace ProcessHelpers

@@ -1,36 +1,25 @@
 #include "document/modulesaver.h"
 #include "documenttest.h"
+#include "tests/support/forkedchild.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kFloatRow = 0;
 constexpr int kHeldRow = 8;
 
-// Runs `body` in a forked child (as another user, or with a file size limit)
-// and gives its exit status: what the child meets does not reach the tests.
-int inChild(const std::function<bool()> &body, uid_t user = 0, rlim_t sizeLimit = RLIM_INFINITY)
+// Runs `body` in a forked child (as user 65534, or with a file size limit):
+// what the child meets does not reach the tests. 0 when the body held.
+int inChild(const std::function<bool()> &body, bool asNobody = false, long long sizeLimit = -1)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{sizeLimit, sizeLimit};
-        if (sizeLimit != RLIM_INFINITY && setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            _exit(3);
-        if (user != 0 && (setgid(user) != 0 || setuid(user) != 0))
-            _exit(3);
-        _exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ForkedChild child;
+    child.asNobody = asNobody;
+    child.fileSizeLimit = sizeLimit;
+    const ForkedChild::Result result = child.run([&] { return QByteArray(body() ? "held" : "failed"); });
+    return result.exitedNormally && result.output == "held" ? 0 : 1;
 }
 
 class SaveFailureTest : public DocumentTest
@@ -132,7 +121,7 @@ TEST_F(SaveFailureTest, AReadOnlyModuleIsNotReplaced)
             const bool saved = ModuleSaver(*doc).save();
             return !saved && prompter.calls.back().text.contains("is read-only") && doc->model().firstModifiedRow() == 0;
         },
-        65534);
+        true);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(TestHome::readAll(home.module4()) == before);
     EXPECT_EQ(QFileInfo(home.module4()).permissions() & QFile::WriteOwner, 0);
@@ -148,7 +137,7 @@ TEST_F(SaveFailureTest, AFullDiskLeavesTheModuleAsItWas)
             const bool saved = ModuleSaver(*doc).save();
             return !saved && prompter.calls.back().text.contains(home.path()) && doc->model().firstModifiedRow() == 0;
         },
-        0, 4096);
+        false, 4096);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(TestHome::readAll(home.module4()) == before);
 }

@@ -5,7 +5,7 @@
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
-#include "tests/common/forkedchild.h"
+#include "tests/support/forkedchild.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 
