@@ -61,6 +61,24 @@ void CellEditor::place(double x, double y, const GridGeometry::Widths &widths)
         EditRow = n;
 }
 
+void CellEditor::focusIn()
+{
+    EditLock = true;
+    m_focusRow = EditRow;
+    m_focusColumn = EditColumn;
+    m_focusText = SavedText;
+}
+
+void CellEditor::cancelEdit()
+{
+    BookmarkModel &model = m_doc.model();
+    if (EditLock && m_focusRow >= 1 && m_focusRow <= model.count() && m_focusColumn > 0) {
+        model.setCell(m_focusRow - 1, GridGeometry::columnOfEdit(m_focusColumn), m_focusText);
+        text = SavedText = m_focusText;
+    }
+    EditLock = false;
+}
+
 void CellEditor::hide()
 {
     visible = false;

@@ -19,7 +19,10 @@ public:
 
     // Pointer motion, in twips from the list's cell origin (header row is row 0).
     void place(double x, double y, const GridGeometry::Widths &widths);
-    void focusIn() { EditLock = true; }
+    void focusIn();
+    // Escape: the cell gets back the text it had when the editor took the
+    // focus, and the editor lets go of it.
+    void cancelEdit();
     void focusOut() { EditLock = false; }
     void keyTyped(int code) { LastKey = code; }
     // A change of the text by the person. Refused: `text` is back to SavedText,
@@ -49,4 +52,7 @@ private:
     void reread(int row, const QString &offsetText);
 
     PrxDocument &m_doc;
+    int m_focusRow = 0;
+    int m_focusColumn = 0;
+    QString m_focusText;
 };
