@@ -43,8 +43,8 @@ void BookmarkList::cmdBookmark_Click(int index)
         clampScroll();
         break;
     case RefreshBookmark:
-        m_doc.ReloadBookmark();
-        selectedRow = 0;
+        if (m_doc.mayDropList())
+            m_doc.ReloadBookmark();
         break;
     case SaveBookmark:
         m_doc.SaveVT(m_doc.prxversion);
@@ -91,21 +91,7 @@ void BookmarkList::sortByColumn(int column)
         });
         nextSortAscending = !nextSortAscending;
         IniFile &file = m_doc.bookmarks();
-        {
-            IniFile::Batch batch(file);
-            const QString &section = m_doc.prxversion;
-            file.write(section, QStringLiteral("offset"), QString::number(rows.size()));
-            int n = 0;
-            for (const BookmarkRow &row : rows) {
-                ++n;
-                file.write(section, BookmarkSection::entryKey(n, "type"), row[BookmarkRow::Type]);
-                file.write(section, BookmarkSection::entryKey(n, "length"), row[BookmarkRow::Len]);
-                file.write(section, BookmarkSection::entryKey(n, "description"), row[BookmarkRow::Description]);
-                file.write(section, BookmarkSection::entryKey(n, "value"), row[BookmarkRow::Value]);
-                file.write(section, BookmarkSection::entryKey(n, "offset"), row[BookmarkRow::Offset]);
-                file.write(section, BookmarkSection::entryKey(n, "file"), row[BookmarkRow::File]);
-            }
-        }
+        BookmarkSection::saveSorted(file, m_doc.prxversion, rows);
         m_doc.reportWriteFailure(file);
         model.setRows(std::move(rows));
         model.renumber();

@@ -86,27 +86,57 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
     return rows;
 }
 
+namespace {
+
+enum class Order { Save, Sort };
+
+// The one place that writes entries into a .vt: no cell text may break a line,
+// or the entries after it and the section's other keys are lost on the next read.
+bool writeEntries(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows, Order order)
+{
+    {
+        IniFile::Batch batch(bookmarks);
+        bookmarks.write(section, QStringLiteral("offset"), QString::number(rows.size()));
+        int entry = 0;
+        for (const BookmarkRow &row : rows) {
+            ++entry;
+            const auto put = [&](const char *field, const QString &text) {
+                bookmarks.write(section, entryKey(entry, field), ValueCodec::lineSafe(text));
+            };
+            const QString &type = row[BookmarkRow::Type];
+            const QString &length = row[BookmarkRow::Len];
+            if (order == Order::Save) {
+                put("type", type == IniFile::Missing ? QStringLiteral("Float") : type);
+                put("length", length == IniFile::Missing ? QStringLiteral("0") : length);
+                put("file", row[BookmarkRow::File]);
+                put("description", row[BookmarkRow::Description]);
+                put("value", row[BookmarkRow::Value]);
+                put("offset", row[BookmarkRow::Offset]);
+            } else {
+                put("type", type);
+                put("length", length);
+                put("description", row[BookmarkRow::Description]);
+                put("value", row[BookmarkRow::Value]);
+                put("offset", row[BookmarkRow::Offset]);
+                put("file", row[BookmarkRow::File]);
+            }
+        }
+    }
+    return bookmarks.lastWriteOk();
+}
+
+} // namespace
+
 bool save(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
 {
     if (!bookmarks.exists())
         return true;
-    {
-    IniFile::Batch batch(bookmarks);
-    bookmarks.write(section, QStringLiteral("offset"), QString::number(rows.size()));
-    int entry = 0;
-    for (const BookmarkRow &row : rows) {
-        ++entry;
-        const QString &type = row[BookmarkRow::Type];
-        const QString &length = row[BookmarkRow::Len];
-        bookmarks.write(section, entryKey(entry, "type"), type == IniFile::Missing ? QStringLiteral("Float") : type);
-        bookmarks.write(section, entryKey(entry, "length"), length == IniFile::Missing ? QStringLiteral("0") : length);
-        bookmarks.write(section, entryKey(entry, "file"), row[BookmarkRow::File]);
-        bookmarks.write(section, entryKey(entry, "description"), row[BookmarkRow::Description]);
-        bookmarks.write(section, entryKey(entry, "value"), row[BookmarkRow::Value]);
-        bookmarks.write(section, entryKey(entry, "offset"), row[BookmarkRow::Offset]);
-    }
-    }
-    return bookmarks.lastWriteOk();
+    return writeEntries(bookmarks, section, rows, Order::Save);
+}
+
+bool saveSorted(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
+{
+    return writeEntries(bookmarks, section, rows, Order::Sort);
 }
 
 } // namespace BookmarkSection

@@ -19,9 +19,14 @@ namespace BookmarkSection {
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files);
 
 // Writes the rows as entries 1..n and `offset` = n, in one atomic write; keys
-// of higher entries stay. Nothing is written when the bookmark file does not
+// of higher entries stay. CR and LF in a cell are written as their pictures:
+// no text breaks a line of the file. Nothing is written when the bookmark file does not
 // exist. False when the write failed: the file is then as it was.
 bool save(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows);
+
+// The rewrite after a sort: the same, but every cell as it is (no "Default"
+// replaced), also when the file does not exist yet.
+bool saveSorted(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows);
 
 // The section's `offset` as a whole number, 0 when missing or not whole, at
 // most the highest N of the section's "entry.N." keys.

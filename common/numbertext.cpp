@@ -1,10 +1,45 @@
 #include "common/numbertext.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace NumberText {
+
+namespace {
+
+// What a text beyond the range of a double stands for: from_chars leaves the
+// value alone there, so overflow and underflow are told apart by the decimal
+// exponent of the first significant digit.
+double beyondRange(const std::string &ascii)
+{
+    const bool negative = ascii[0] == '-';
+    const size_t e = ascii.find_first_of("eE");
+    const std::string mantissa = ascii.substr(0, e);
+    qint64 exponent = 0;
+    if (e != std::string::npos) {
+        size_t i = e + 1;
+        const bool down = ascii[i] == '-';
+        if (ascii[i] == '+' || ascii[i] == '-')
+            ++i;
+        for (; i < ascii.size() && exponent < 1000000; ++i)
+            exponent = exponent * 10 + (ascii[i] - '0');
+        if (down)
+            exponent = -exponent;
+    }
+    const size_t point = mantissa.find('.');
+    const qint64 intEnd = qint64(point == std::string::npos ? mantissa.size() : point);
+    const size_t found = mantissa.find_first_of("123456789");
+    if (found == std::string::npos)
+        return negative ? -0.0 : 0.0;
+    const qint64 first = qint64(found);
+    exponent += first < intEnd ? intEnd - first - 1 : intEnd - first;
+    const double magnitude = exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -magnitude : magnitude;
+}
+
+} // namespace
 
 std::optional<double> parse(const QString &text)
 {
@@ -33,8 +68,16 @@ std::optional<double> parse(const QString &text)
     }
     if (i != n)
         return std::nullopt;
+    // The point is the separator whatever the locale: strtod would follow LC_NUMERIC.
     const std::string ascii = text.toStdString();
-    return std::strtod(ascii.c_str(), nullptr);
+    const char *begin = ascii.data() + (ascii[0] == '+' ? 1 : 0);
+    double value = 0;
+    const auto [end, error] = std::from_chars(begin, ascii.data() + ascii.size(), value);
+    if (error == std::errc::result_out_of_range)
+        return beyondRange(ascii);
+    if (error != std::errc() || end != ascii.data() + ascii.size())
+        return std::nullopt;
+    return value;
 }
 
 std::optional<qint64> parseWhole(const QString &text)

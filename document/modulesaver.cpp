@@ -54,9 +54,32 @@ std::optional<qint64> valueSpan(const BookmarkRow &row)
         const auto length = lengthOf(row);
         if (!length)
             return std::nullopt;
-        return *length > 0 ? qint64(*length) : qint64(Codepage::fromUnicode(text).size());
+        const qint64 chars = Codepage::fromUnicode(text).size();
+        if (*length > 0 && chars > *length)
+            return std::nullopt;
+        return *length > 0 ? qint64(*length) : chars;
     }
     return 0;
+}
+
+// Why a row's text can not be written as its type (what valueSpan refuses).
+QString whyInvalid(const BookmarkRow &row)
+{
+    const QString &type = row[BookmarkRow::Type];
+    const QString &text = row[BookmarkRow::Value];
+    const bool number = type == QLatin1String("Float") || type == QLatin1String("Integer");
+    if (number && text.isEmpty())
+        return QStringLiteral("it has no value.");
+    if (number && !NumberText::parse(text))
+        return QStringLiteral("\"%1\" is not a number.").arg(text);
+    if (type == QLatin1String("Float"))
+        return QStringLiteral("%1 is out of range (-3.402823E+38 to 3.402823E+38).").arg(text);
+    if (type == QLatin1String("Integer"))
+        return QStringLiteral("%1 is out of range (-32768 to 32767).").arg(text);
+    const auto length = lengthOf(row);
+    if (!length)
+        return QStringLiteral("its Len \"%1\" is not a whole number.").arg(row[BookmarkRow::Len]);
+    return QStringLiteral("\"%1\" is longer than its Len of %2.").arg(text, QString::number(*length));
 }
 
 // Writes a row's value; empty text when it was written, else why not.
@@ -121,8 +144,12 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
         if (!isPending(row))
             continue;
         const auto span = valueSpan(row);
-        if (!span)
-            return {int(i), QStringLiteral("Enter a valid value")};
+        if (!span) {
+            const QString &description = row[BookmarkRow::Description];
+            const QString which = description.isEmpty() ? QStringLiteral("Row %1").arg(i + 1)
+                                                        : QStringLiteral("Row %1 (%2)").arg(i + 1).arg(description);
+            return {int(i), QStringLiteral("Enter a valid value\n\n%1: %2").arg(which, whyInvalid(row))};
+        }
         if (*span == 0)
             continue;
         qint64 size = 0;

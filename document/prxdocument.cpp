@@ -160,8 +160,16 @@ void PrxDocument::openFromCommandLine(const QString &argument)
     openModule(false);
 }
 
+bool PrxDocument::mayDropList()
+{
+    m_editor.commit();
+    return ModuleSaver(*this).exitCheck();
+}
+
 void PrxDocument::openFromMenu()
 {
+    // Typed text still in the editor counts as an edit when the question is asked.
+    m_editor.commit();
     m_editor.hide();
     const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), prxtempname);
     if (chosen.isEmpty() || chosen == prxtempname)
@@ -348,18 +356,27 @@ void PrxDocument::dropWorkingCopy()
     m_workingCopy.clear();
 }
 
-void PrxDocument::versionEnter(const QString &text)
+bool PrxDocument::versionEnter(const QString &text)
 {
+    if (!mayDropList()) {
+        emit changed();
+        return false;
+    }
     prxversion = text;
     config().write(kConfig, QStringLiteral("prxversion"), prxversion);
     reportWriteFailure(config());
     m_status[0] = QStringLiteral("PRX Version: ") + text;
     ReloadBookmark();
     emit changed();
+    return true;
 }
 
-void PrxDocument::versionClick(const QString &text)
+bool PrxDocument::versionClick(const QString &text)
 {
+    if (!mayDropList()) {
+        emit changed();
+        return false;
+    }
     m_editor.hide();
     prxversion = text;
     if (isFile(currentModuleFile) && Firmware::isScrambled(prxversion)) {
@@ -375,10 +392,14 @@ void PrxDocument::versionClick(const QString &text)
     m_status[0] = QStringLiteral("PRX Version: ") + text;
     ReloadBookmark();
     emit changed();
+    return true;
 }
 
 void PrxDocument::ReloadBookmark()
 {
+    // What the editor and the selection pointed at is gone with the old rows.
+    m_editor.reset();
+    m_list.selectedRow = 0;
     const bool haveBookmarks = isFile(currentBookmarkFile);
     m_model.setRows(haveBookmarks ? BookmarkSection::load(bookmarks(), prxversion,
                                                           isFile(currentModuleFile) ? &m_files : nullptr)

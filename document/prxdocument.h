@@ -38,8 +38,10 @@ public:
     void openFromMenu();
     // The version combo box: Enter switches the section only, a click also
     // reopens the module files (and makes a new working copy for firmware 5).
-    void versionEnter(const QString &text);
-    void versionClick(const QString &text);
+    // Both first ask about unsaved values; false when the person kept them
+    // (Cancel, or a Save that was stopped): nothing changed.
+    bool versionEnter(const QString &text);
+    bool versionClick(const QString &text);
     // Closes the module files and deletes the working copy, as the program ends.
     void closeModule();
 
@@ -47,6 +49,10 @@ public:
     static QString GetLongFilename(const QString &sShortName);
     bool SetBookmark();
     void ReloadBookmark();
+    // Before the list is dropped: the editor's typed text into the list, then
+    // the exit check's question when values differ from their saved values.
+    // False when the list must stay as it is.
+    bool mayDropList();
     // The list into the current bookmark file; a failed write is reported and gives false.
     bool SaveVT(const QString &section);
     // Tells the person why the last write of `file` failed; true when it did not.

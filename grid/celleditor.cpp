@@ -26,6 +26,12 @@ QString insertedText(const QString &before, const QString &after)
     return after.mid(prefix, after.size() - prefix - suffix);
 }
 
+// The characters a person may type into a Float or Integer value.
+bool isNumberCharacter(QChar c)
+{
+    return c.unicode() < 0x20 ? false : ValueCodec::IsNumberKey(c.unicode());
+}
+
 } // namespace
 
 void CellEditor::place(double x, double y, const GridGeometry::Widths &widths)
@@ -34,10 +40,11 @@ void CellEditor::place(double x, double y, const GridGeometry::Widths &widths)
     const int n = model.count();
     if (EditLock || n == 0)
         return;
+    const bool wasVisible = visible;
     visible = true;
-    maxLength = 0;
     const int r = int(std::floor(y / GridGeometry::RowPitch));
     if (r <= n) {
+        maxLength = 0;
         top = m_doc.listTop + GridGeometry::CellInsetY + double(r) * GridGeometry::RowPitch;
         const GridGeometry::Hit hit = GridGeometry::hitTest(widths, x);
         if (r < 1) {
@@ -51,14 +58,19 @@ void CellEditor::place(double x, double y, const GridGeometry::Widths &widths)
             text = model.cell(r - 1, GridGeometry::columnOfEdit(hit.editColumn));
             SavedText = text;
             EditColumn = hit.editColumn;
+            m_shownRow = r;
+            m_unapplied = false;
         } else if (x < GridGeometry::ListLeft + widths[BookmarkRow::Value]) {
             hide();
             width = top = left = 0;
         }
+    } else if (!wasVisible) {
+        // Below the last row a hidden editor has no cell to stay over.
+        hide();
     }
-    EditRow = r;
-    if (EditRow > n && visible)
-        EditRow = n;
+    // The editor edits the row whose cell it shows, wherever the pointer went
+    // on the way (out of the list, below its last row).
+    EditRow = visible ? m_shownRow : r;
 }
 
 void CellEditor::focusIn()
@@ -67,14 +79,20 @@ void CellEditor::focusIn()
     m_focusRow = EditRow;
     m_focusColumn = EditColumn;
     m_focusText = SavedText;
+    if (m_focusRow >= 1 && m_focusRow <= m_doc.model().count())
+        m_focusCells = m_doc.model().rows()[size_t(m_focusRow - 1)];
 }
 
 void CellEditor::cancelEdit()
 {
     BookmarkModel &model = m_doc.model();
     if (EditLock && m_focusRow >= 1 && m_focusRow <= model.count() && m_focusColumn > 0) {
-        model.setCell(m_focusRow - 1, GridGeometry::columnOfEdit(m_focusColumn), m_focusText);
+        // An offset edit re-read the Value: that goes back too.
+        for (int column = 0; column < BookmarkRow::ColumnCount; ++column)
+            model.setCell(m_focusRow - 1, column, m_focusCells[column]);
+        model.setSavedValue(m_focusRow - 1, m_focusCells.savedValue);
         text = SavedText = m_focusText;
+        m_unapplied = false;
     }
     EditLock = false;
 }
@@ -82,6 +100,16 @@ void CellEditor::cancelEdit()
 void CellEditor::hide()
 {
     visible = false;
+}
+
+void CellEditor::reset()
+{
+    EditLock = false;
+    visible = false;
+    EditRow = 0;
+    m_shownRow = 0;
+    m_focusRow = 0;
+    m_unapplied = false;
 }
 
 void CellEditor::loadFromRow(int row)
@@ -94,6 +122,7 @@ void CellEditor::loadFromRow(int row)
                                              : BookmarkRow::Offset;
         rightAligned = EditColumn != 1;
         text = SavedText = model.cell(row - 1, column);
+        m_unapplied = false;
     }
     hide();
 }
@@ -105,78 +134,91 @@ CellEditor::Change CellEditor::refuse()
     return Change::Refused;
 }
 
-bool CellEditor::acceptsNumberEdit(const QString &newText) const
+bool CellEditor::commit()
 {
-    if (!ValueCodec::IsNumberKey(LastKey))
+    BookmarkModel &model = m_doc.model();
+    if (!m_unapplied || m_shownRow < 1 || m_shownRow > model.count() || EditColumn < 1 || EditColumn > 6)
         return false;
-    // A paste inserts many characters at once: each must be one a person could type.
-    for (const QChar c : insertedText(SavedText, newText))
-        if (!ValueCodec::IsNumberKey(c.unicode()))
-            return false;
-    return true;
+    const QString before = model.cell(m_shownRow - 1, GridGeometry::columnOfEdit(EditColumn));
+    if (ValueCodec::hasControlCharacter(insertedText(before, text)))
+        return false;
+    m_unapplied = false;
+    return apply(m_shownRow - 1, before, text) == Change::Applied;
 }
 
 CellEditor::Change CellEditor::textChanged(const QString &newText)
 {
     BookmarkModel &model = m_doc.model();
     const int n = model.count();
-    if (EditRow > n)
-        --EditRow;
     text = newText;
     Change result = Change::Mirrored;
     if (EditLock && EditRow >= 1 && EditRow <= n) {
-        const int row = EditRow - 1;
-        switch (EditColumn) {
-        case 1:
-            model.setCell(row, BookmarkRow::Description, newText);
-            result = Change::Applied;
-            break;
-        case 2: {
-            const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
-            if (type == QLatin1String("integer") || type == QLatin1String("float")) {
-                if (!acceptsNumberEdit(newText))
-                    return refuse();
-                model.setCell(row, BookmarkRow::Value, newText);
-                result = Change::Applied;
-            } else if (type == QLatin1String("string")) {
-                const auto length = NumberText::parseWhole(model.cell(row, BookmarkRow::Len));
-                if (length && *length > 0 && newText.size() > *length)
-                    return refuse();
-                model.setCell(row, BookmarkRow::Value, newText);
-                result = Change::Applied;
-            }
-            break;
-        }
-        case 3: {
-            const HexText v = HexText::convert(newText);
-            const qint64 size = m_doc.moduleOpen() ? QFileInfo(m_doc.currentModuleFile).size() : 0;
-            if (v.isInvalid() || v.value() > double(size))
-                return refuse();
-            model.setCell(row, BookmarkRow::Offset, newText.toUpper());
-            reread(row, newText);
-            result = Change::Applied;
-            break;
-        }
-        case 4:
-            model.setCell(row, BookmarkRow::Type, newText);
-            result = Change::Applied;
-            break;
-        case 5:
-            model.setCell(row, BookmarkRow::Len, newText);
-            result = Change::Applied;
-            break;
-        case 6:
-            if (LastKey != '1' && LastKey != '2' && LastKey != 8)
-                return refuse();
-            model.setCell(row, BookmarkRow::File, newText);
-            result = Change::Applied;
-            break;
-        default:
-            break;
-        }
+        // No cell takes a line break or another control character: a .vt line holds each cell.
+        if (ValueCodec::hasControlCharacter(insertedText(SavedText, newText)))
+            return refuse();
+        result = apply(EditRow - 1, SavedText, newText);
+        if (result == Change::Refused)
+            return refuse();
+        m_unapplied = false;
+    } else if (newText != SavedText) {
+        m_unapplied = true;
     }
     SavedText = newText;
     return result;
+}
+
+CellEditor::Change CellEditor::apply(int row, const QString &before, const QString &newText)
+{
+    BookmarkModel &model = m_doc.model();
+    const QString inserted = insertedText(before, newText);
+    switch (EditColumn) {
+    case 1:
+        model.setCell(row, BookmarkRow::Description, newText);
+        return Change::Applied;
+    case 2: {
+        const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
+        if (type == QLatin1String("integer") || type == QLatin1String("float")) {
+            // Whatever the key (Delete, Backspace, a cut), what is inserted must be a number's.
+            for (const QChar c : inserted)
+                if (!isNumberCharacter(c))
+                    return Change::Refused;
+            model.setCell(row, BookmarkRow::Value, newText);
+            return Change::Applied;
+        }
+        if (type == QLatin1String("string")) {
+            // A text longer than its field may always be shortened, never lengthened.
+            const auto length = NumberText::parseWhole(model.cell(row, BookmarkRow::Len));
+            if (length && *length > 0 && newText.size() > *length && newText.size() > before.size())
+                return Change::Refused;
+            model.setCell(row, BookmarkRow::Value, newText);
+            return Change::Applied;
+        }
+        return Change::Mirrored;
+    }
+    case 3: {
+        const HexText v = HexText::convert(newText);
+        const qint64 size = m_doc.moduleOpen() ? QFileInfo(m_doc.currentModuleFile).size() : 0;
+        if (v.isInvalid() || v.value() > double(size))
+            return Change::Refused;
+        model.setCell(row, BookmarkRow::Offset, newText.toUpper());
+        reread(row, newText);
+        return Change::Applied;
+    }
+    case 4:
+        model.setCell(row, BookmarkRow::Type, newText);
+        return Change::Applied;
+    case 5:
+        model.setCell(row, BookmarkRow::Len, newText);
+        return Change::Applied;
+    case 6:
+        for (const QChar c : inserted)
+            if (c != u'1' && c != u'2')
+                return Change::Refused;
+        model.setCell(row, BookmarkRow::File, newText);
+        return Change::Applied;
+    default:
+        return Change::Mirrored;
+    }
 }
 
 void CellEditor::reread(int row, const QString &offsetText)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookmarks/bookmarkrow.h"
 #include "grid/gridgeometry.h"
 
 #include <QString>
@@ -26,9 +27,18 @@ public:
     void focusOut() { EditLock = false; }
     void keyTyped(int code) { LastKey = code; }
     // A change of the text by the person. Refused: `text` is back to SavedText,
-    // the caret belongs at its end, and the beep has been given.
+    // the caret belongs at its end, and the beep has been given. An edit that
+    // only removes characters is never refused for its key; inserted text
+    // (typed or pasted) passes the cell's rules, and no cell takes a control
+    // character.
     Change textChanged(const QString &newText);
+    // Text the person typed that did not reach its cell (the editor had let
+    // go of it) goes in now, by the same rules. Called before the list is
+    // dropped; true when a cell changed.
+    bool commit();
     void hide();
+    // The list was replaced: the editor shows no cell and holds none.
+    void reset();
     // Fills the editor from a row (1-based) as a row click does, then hides it.
     void loadFromRow(int row);
 
@@ -48,11 +58,15 @@ public:
 
 private:
     Change refuse();
-    bool acceptsNumberEdit(const QString &newText) const;
+    Change apply(int row, const QString &before, const QString &newText);
     void reread(int row, const QString &offsetText);
 
     PrxDocument &m_doc;
+    // The row whose cell the editor shows, and whether it holds typed text that is not in it.
+    int m_shownRow = 0;
+    bool m_unapplied = false;
     int m_focusRow = 0;
     int m_focusColumn = 0;
     QString m_focusText;
+    BookmarkRow m_focusCells;
 };

@@ -7,11 +7,62 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
 namespace ValueCodec {
+
+namespace {
+
+constexpr char16_t kPictures = 0x2400; // U+2400..U+241F picture the codes 0..31
+constexpr char16_t kDeletePicture = 0x2421;
+
+bool isControl(char16_t c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+
+// A line break read from a module must not reach a cell, the .vt or the
+// editor raw: control characters show as their pictures, which Windows-1252
+// has no byte for, so the way back is unambiguous.
+QString pictured(QString text)
+{
+    for (QChar &c : text)
+        if (isControl(c.unicode()))
+            c = QChar(c.unicode() == 0x7F ? kDeletePicture : char16_t(kPictures + c.unicode()));
+    return text;
+}
+
+QString unpictured(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u == kDeletePicture)
+            c = QChar(char16_t(0x7F));
+        else if (u > kPictures && u < kPictures + 0x20)
+            c = QChar(char16_t(u - kPictures));
+    }
+    return text;
+}
+
+} // namespace
+
+bool hasControlCharacter(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return isControl(c.unicode()); });
+}
+
+QString lineSafe(const QString &text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString safe = text;
+    for (QChar &c : safe)
+        if (c == u'\n' || c == u'\r')
+            c = QChar(char16_t(kPictures + c.unicode()));
+    return safe;
+}
 
 QString formatFloat(float value)
 {
@@ -21,9 +72,11 @@ QString formatFloat(float value)
         return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
     if (value == 0.0f)
         return QStringLiteral("0");
+    // As "%.7G" in the C locale: snprintf would take the decimal separator from LC_NUMERIC.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.7G", double(value));
-    return QString::fromLatin1(buffer);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::general, 7);
+    std::replace(buffer, result.ptr, 'e', 'E');
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 QString formatInteger(qint16 value)
@@ -88,7 +141,7 @@ QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &ty
         // terminator, is not all there.
         else if (sized && bytes.size() < std::min(*length, limit))
             return QString();
-        return Codepage::toUnicode(bytes);
+        return pictured(Codepage::toUnicode(bytes));
     }
     return QString();
 }
@@ -126,7 +179,7 @@ WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QStrin
         bytes.resize(2);
         qToLittleEndian(*value, bytes.data());
     } else if (type == QLatin1String("String")) {
-        QByteArray chars = Codepage::fromUnicode(text);
+        QByteArray chars = Codepage::fromUnicode(unpictured(text));
         if (length > 0 && chars.size() > length)
             chars.truncate(length);
         // The field is written as one block: its first byte stays as it was

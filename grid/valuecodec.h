@@ -28,7 +28,9 @@ std::optional<qint16> parseInteger(const QString &text);
 // bytes, keeps the first `length` of them when a length is given and ends at
 // the first zero byte. A value whose bytes the file does not hold (all of
 // them, or for a String of a given length, up to its zero byte) reads as
-// empty text; a String without a length reads what the file holds.
+// empty text; a String without a length reads what the file holds. Control
+// characters of a String (codes 1..31 and 127) show as their pictures
+// (U+2401..U+241F, U+2421), which WriteValue stores as those codes again.
 QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
                   std::optional<int> length, int limit);
 
@@ -37,6 +39,11 @@ QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &ty
 // then writes its characters from the offset, cut to `length` when that is above 0.
 WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QString &type,
                        int length, const QString &text);
+
+// Text that no cell takes from the keyboard or a paste: codes below 32 and 127.
+bool hasControlCharacter(QStringView text);
+// The text with CR and LF as their pictures, so that it never breaks a line of a .vt file.
+QString lineSafe(const QString &text);
 
 // Whether a typed character code may change a Float or Integer value.
 bool IsNumberKey(int code);

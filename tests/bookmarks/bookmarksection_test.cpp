@@ -109,4 +109,36 @@ TEST_F(BookmarkSectionTest, SaveRenumbersAndKeepsHigherEntries)
     EXPECT_FALSE(absent.exists()) << "saving never creates a bookmark file";
 }
 
+TEST_F(BookmarkSectionTest, LineBreaksInCellsNeverSplitTheSection)
+{
+    TestHome::writeAll(vt(), "[5.00]\nBeginOffset=1234\noffset=3\n"
+                             "entry.1.offset=10\nentry.1.type=String\nentry.1.length=4\n"
+                             "entry.2.offset=40\nentry.2.type=Float\n"
+                             "entry.3.offset=80\nentry.3.type=Float\n"
+                             "[4.05]\noffset=0\n");
+    IniFile ini(vt());
+    auto rows = BookmarkSection::load(ini, "5.00", &files);
+    ASSERT_EQ(rows.size(), 3u);
+    rows[0][BookmarkRow::Description] = "a\nb";
+    rows[0][BookmarkRow::Value] = "x\r\ny";
+    rows[1][BookmarkRow::Description] = "[4.05]\noffset=9\r";
+    rows[2][BookmarkRow::Len] = "\n0";
+    for (const bool sorted : {false, true}) {
+        SCOPED_TRACE(sorted ? "the sort's rewrite" : "save");
+        ASSERT_TRUE(sorted ? BookmarkSection::saveSorted(ini, "5.00", rows) : BookmarkSection::save(ini, "5.00", rows));
+        IniFile again(vt());
+        EXPECT_EQ(again.read("5.00", "BeginOffset"), "1234");
+        EXPECT_EQ(again.read("4.05", "offset"), "0");
+        const auto back = BookmarkSection::load(again, "5.00", &files);
+        ASSERT_EQ(back.size(), 3u);
+        EXPECT_EQ(back[0][BookmarkRow::Offset], "10");
+        EXPECT_EQ(back[1][BookmarkRow::Offset], "40");
+        EXPECT_EQ(back[2][BookmarkRow::Offset], "80");
+        EXPECT_EQ(back[2][BookmarkRow::Type], "Float");
+        // A Windows-1252 file has no byte for the picture: it reads back as "?".
+        EXPECT_EQ(back[0][BookmarkRow::Description], "a?b");
+        EXPECT_FALSE(TestHome::readAll(vt()).contains("b\r")) << "no raw CR either";
+    }
+}
+
 } // namespace

@@ -151,18 +151,27 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         const char *column;
         const char *text;
         bool passes;
-        const char *message = "Enter a valid value";
+        const char *message = "";
     } cases[] = {
-        {kFloatRow, "Value", "abc", false},
-        {kFloatRow, "Value", "", false},
-        {kFloatRow, "Value", "1e39", false},         // beyond a single
-        {kFloatRow, "Value", "1.5 ", false},
-        {kIntegerRow, "Value", "32768", false},
-        {kIntegerRow, "Value", "-32769", false},
-        {kIntegerRow, "Value", "1,5", false},
+        {kFloatRow, "Value", "abc", false,
+         "Enter a valid value\n\nRow 1 (Clock text scale): \"abc\" is not a number."},
+        {kFloatRow, "Value", "", false, "Enter a valid value\n\nRow 1 (Clock text scale): it has no value."},
+        {kFloatRow, "Value", "1e39", false,           // beyond a single
+         "Enter a valid value\n\nRow 1 (Clock text scale): 1e39 is out of range (-3.402823E+38 to 3.402823E+38)."},
+        {kFloatRow, "Value", "1.5 ", false,
+         "Enter a valid value\n\nRow 1 (Clock text scale): \"1.5 \" is not a number."},
+        {kIntegerRow, "Value", "32768", false,
+         "Enter a valid value\n\nRow 3 (Menu item height): 32768 is out of range (-32768 to 32767)."},
+        {kIntegerRow, "Value", "-32769", false,
+         "Enter a valid value\n\nRow 3 (Menu item height): -32769 is out of range (-32768 to 32767)."},
+        {kIntegerRow, "Value", "1,5", false,
+         "Enter a valid value\n\nRow 3 (Menu item height): \"1,5\" is not a number."},
         {kIntegerRow, "Value", "32767.4", true},     // rounds into range
         {kStringRow, "Value", "not a number", true},
-        {kStringRow, "Len", "x", false},
+        {kStringRow, "Value", "seventeen letters", false,
+         "Enter a valid value\n\nRow 5 (Sub-menu label): \"seventeen letters\" is longer than its Len of 16."},
+        {kStringRow, "Len", "x", false,
+         "Enter a valid value\n\nRow 5 (Sub-menu label): its Len \"x\" is not a whole number."},
         {kFloatRow, "Offset", "187FE", false,        // 4 bytes from 2 before the end
          "Row 1 can not be saved: its value at offset 187FE does not lie inside vshmain.prx (100352 bytes)."},
         {kFloatRow, "Offset", "187FC", true},        // the last 4 bytes
@@ -197,7 +206,7 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
             continue;
         }
         ASSERT_EQ(prompter.count("inform"), 1);
-        EXPECT_EQ(prompter.calls.back().text, c.message);
+        EXPECT_EQ(prompter.calls.back().text.toStdString(), c.message);
         EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
         EXPECT_EQ(doc->list().selectedRow, c.row + 1);
         EXPECT_EQ(focus, 1);

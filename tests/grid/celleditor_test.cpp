@@ -62,7 +62,7 @@ TEST_F(CellEditorTest, PlacementFollowsThePointerUntilLocked)
 
     editor().place(kDescription, rowY(1), GridGeometry::layout(true));
     editor().place(kDescription, rowY(50), GridGeometry::layout(true));
-    EXPECT_EQ(editor().EditRow, doc->model().count()) << "below the last row the editor stays";
+    EXPECT_EQ(editor().EditRow, 1) << "below the last row the editor stays, and so does its row";
     EXPECT_EQ(editor().text, "Clock text scale");
 
     editor().focusIn();
@@ -161,6 +161,117 @@ TEST_F(CellEditorTest, EditingChangesOnlyTheList)
     type("Renamed");
     EXPECT_EQ(cell(2, BookmarkRow::Description), "Renamed");
     EXPECT_EQ(TestHome::readAll(home.module4()), module);
+}
+
+TEST_F(CellEditorTest, TheEditorEditsTheRowItIsDrawnOver)
+{
+    const int last = doc->model().count();
+    const QString lastDescription = cell(last, BookmarkRow::Description);
+    // Over row 2's Description; out of the list to the left, down, and back
+    // in below the last row: no motion reaches the list on the way.
+    editor().place(kDescription, rowY(2), GridGeometry::layout(true));
+    editor().place(kDescription, rowY(last + 3), GridGeometry::layout(true));
+    ASSERT_TRUE(editor().visible);
+    EXPECT_DOUBLE_EQ(editor().top, 165 + 90 + 2 * 210) << "drawn over row 2";
+    editor().focusIn();
+    editor().text.clear();
+    type("Moved");
+    EXPECT_EQ(cell(2, BookmarkRow::Description), "Moved");
+    EXPECT_EQ(cell(last, BookmarkRow::Description), lastDescription);
+
+    // Hidden over the "#" column, it is not shown again below the last row.
+    editor().focusOut();
+    editor().place(100, rowY(3), GridGeometry::layout(true));
+    editor().place(kDescription, rowY(last + 1), GridGeometry::layout(true));
+    EXPECT_FALSE(editor().visible);
+}
+
+TEST_F(CellEditorTest, EditingKeysWorkInEveryCell)
+{
+    // Delete (and any key that only removes) in number cells; the key code no longer matters.
+    for (const int row : {1, 3}) {
+        edit(kValue, row);
+        type("125");
+        for (const int key : {127, 8, 0}) {
+            editor().keyTyped(key);
+            const QString shorter = editor().text.chopped(1);
+            EXPECT_EQ(editor().textChanged(shorter), CellEditor::Change::Applied) << key;
+        }
+        EXPECT_EQ(cell(row, BookmarkRow::Value), "");
+    }
+    EXPECT_EQ(prompter.count("beep"), 0);
+
+    // Arrows, Home/End and select-all change no text; what follows is checked as typed.
+    edit(kValue, 1);
+    type("12");
+    editor().keyTyped(0);  // an arrow
+    editor().keyTyped(1);  // Ctrl+A
+    type("7");
+    EXPECT_EQ(cell(1, BookmarkRow::Value), "127");
+    editor().keyTyped(24); // a cut of everything
+    EXPECT_EQ(editor().textChanged(""), CellEditor::Change::Applied);
+    editor().keyTyped(22); // a paste goes through the same check
+    EXPECT_EQ(editor().textChanged("1e5"), CellEditor::Change::Refused);
+    EXPECT_EQ(editor().textChanged("-0.5"), CellEditor::Change::Applied);
+    EXPECT_EQ(cell(1, BookmarkRow::Value), "-0.5");
+
+    // A String longer than its Len can always be shortened, never lengthened.
+    doc->model().setCell(4, BookmarkRow::Len, "4");
+    edit(kValue, 5);
+    editor().text = editor().SavedText = cell(5, BookmarkRow::Value);
+    ASSERT_EQ(editor().text, "Network Update");
+    editor().keyTyped(8);
+    EXPECT_EQ(editor().textChanged("Network Updat"), CellEditor::Change::Applied);
+    editor().keyTyped(127);
+    EXPECT_EQ(editor().textChanged("etwork Updat"), CellEditor::Change::Applied);
+    EXPECT_EQ(editor().textChanged("eXtwork Updat"), CellEditor::Change::Refused);
+    EXPECT_EQ(cell(5, BookmarkRow::Value), "etwork Updat");
+
+    // The File cell: deleting its digit works, only 1 and 2 go in.
+    edit(kFile, 1);
+    editor().text = editor().SavedText = "1";
+    editor().keyTyped(127);
+    EXPECT_EQ(editor().textChanged(""), CellEditor::Change::Applied);
+    editor().keyTyped(22);
+    EXPECT_EQ(editor().textChanged("3"), CellEditor::Change::Refused);
+    EXPECT_EQ(editor().textChanged("2"), CellEditor::Change::Applied);
+}
+
+TEST_F(CellEditorTest, NoCellTakesALineBreakOrAnotherControlCharacter)
+{
+    const struct { double x; int column; } cells[] = {
+        {kDescription, BookmarkRow::Description}, {kValue, BookmarkRow::Value}, {kOffset, BookmarkRow::Offset},
+        {8000, BookmarkRow::Type}, {9000, BookmarkRow::Len},
+    };
+    int beeps = 0;
+    for (const auto &c : cells) {
+        for (const char *typed : {"\n", "a\r\nb", "\t", "\x7F", "\x01"}) {
+            SCOPED_TRACE(c.column);
+            edit(c.x, 6); // a String row
+            const QString before = cell(6, c.column);
+            editor().text = editor().SavedText = before;
+            editor().keyTyped(22);
+            EXPECT_EQ(editor().textChanged(before + QString::fromLatin1(typed)), CellEditor::Change::Refused);
+            EXPECT_EQ(editor().text, before) << "the text is restored";
+            EXPECT_EQ(cell(6, c.column), before);
+            EXPECT_EQ(prompter.count("beep"), ++beeps);
+        }
+    }
+}
+
+TEST_F(CellEditorTest, EscapeAfterAnOffsetBringsBackTheOldValue)
+{
+    const QString value = cell(1, BookmarkRow::Value);
+    const QString offset = cell(1, BookmarkRow::Offset);
+    edit(kOffset, 1);
+    type("1c");
+    ASSERT_NE(cell(1, BookmarkRow::Value), value);
+    editor().cancelEdit();
+    EXPECT_EQ(cell(1, BookmarkRow::Offset), offset);
+    EXPECT_EQ(cell(1, BookmarkRow::Value), value);
+    EXPECT_EQ(doc->model().rows()[0].savedValue, value);
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    EXPECT_FALSE(editor().EditLock);
 }
 
 } // namespace

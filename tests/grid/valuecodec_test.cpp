@@ -1,9 +1,11 @@
+#include "common/numbertext.h"
 #include "document/modulefiles.h"
 #include "grid/valuecodec.h"
 #include "tests/support/testhome.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace ValueCodec;
 
@@ -80,6 +82,41 @@ TEST_F(ValueCodecTest, FloatTextHasSevenSignificantDigits)
     };
     for (const auto &c : cases)
         EXPECT_EQ(formatFloat(c.value), QLatin1String(c.text));
+}
+
+TEST(NumberText, ParsesWithThePointAlone)
+{
+    // Against snprintf/strtod: the same text rules, at the edges of a double and a single.
+    const struct { float value; const char *text; } cases[] = {
+        {3.4028235e38f, "3.402823E+38"}, {1.4e-45f, "1.401298E-45"}, {1e10f, "1E+10"},
+        {1234567.5f, "1234568"}, {0.0001f, "0.0001"}, {123456.7f, "123456.7"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(formatFloat(c.value), QLatin1String(c.text));
+    EXPECT_EQ(NumberText::parse("+1.5"), 1.5);
+    EXPECT_EQ(NumberText::parse("1."), 1.0);
+    EXPECT_EQ(NumberText::parse(".5e1"), 5.0);
+    EXPECT_EQ(NumberText::parse("-2.5E-3"), -0.0025);
+    EXPECT_EQ(NumberText::parse("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(NumberText::parse("-1e99999999999999999999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(NumberText::parse("0.000001e-400"), 0.0);
+    EXPECT_EQ(NumberText::parse("1e-50"), 1e-50);
+    EXPECT_FALSE(NumberText::parse("1,5"));
+    EXPECT_FALSE(parseFloat("1e39")) << "beyond a single";
+    EXPECT_EQ(parseFloat("1e-50"), 0.0f);
+}
+
+TEST_F(ValueCodecTest, ControlCharactersOfAStringShowAsPicturesAndGoBackAsThemselves)
+{
+    load(QByteArray("a\nb\r\x7F\x01z\0", 8));
+    const QString shown = ReadValue(files, ModuleFiles::Working, 8, "String", 8, 64);
+    EXPECT_EQ(shown, QString::fromUtf8("a\u240Ab\u240D\u2421\u2401z"));
+    EXPECT_FALSE(hasControlCharacter(shown));
+    ASSERT_EQ(WriteValue(files, ModuleFiles::Working, 8, "String", 8, shown), WriteResult::Written);
+    EXPECT_EQ(at8(8), QByteArray("a\nb\r\x7F\x01z\0", 8));
+    EXPECT_EQ(lineSafe("a\r\nb\tc"), QString::fromUtf8("a\u240D\u240Ab\tc"));
+    EXPECT_TRUE(hasControlCharacter(QString("x\ty")));
+    EXPECT_TRUE(hasControlCharacter(QString("\x7F")));
 }
 
 TEST_F(ValueCodecTest, WritesNumbersRoundingIntegersHalfToEven)

@@ -1,0 +1,247 @@
+#include "document/modulesaver.h"
+#include "documenttest.h"
+#include "grid/valuecodec.h"
+#include "tools/mkdemo/demofixture.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+constexpr qint64 kClockAt = DemoFixture::kDataOffset + 0x10; // row 1, Float 1.5
+constexpr double kValue = 5300, kDescription = 1000;
+double rowY(int r) { return r * 210 + 100; }
+
+float floatIn(const QByteArray &bytes, qint64 at)
+{
+    const quint32 bits = qFromLittleEndian<quint32>(bytes.constData() + at);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Keys as the grid forwards them: pointer over the cell, a click into the
+// editor (whose text is then all selected), one character at a time.
+void typeInto(PrxDocument &doc, double x, int row, const QString &chars)
+{
+    CellEditor &editor = doc.editor();
+    editor.focusOut();
+    editor.place(x, rowY(row), GridGeometry::layout(true));
+    editor.focusIn();
+    QString text;
+    for (const QChar c : chars) {
+        editor.keyTyped(c.unicode());
+        text += c;
+        editor.textChanged(text);
+    }
+}
+
+const QString kQuestion = QStringLiteral("vshmain.prx has been modified\r\nDo you want to save changes and exit?");
+
+class ListDropTest : public DocumentTest
+{
+protected:
+    void open4()
+    {
+        doc->openFromCommandLine(home.module4());
+        ASSERT_TRUE(doc->moduleOpen());
+        ASSERT_EQ(doc->prxversion, "4.05");
+        prompter.calls.clear();
+    }
+    QString value(int row) const { return doc->model().cell(row - 1, BookmarkRow::Value); }
+};
+
+struct DropPath
+{
+    const char *name;
+    std::function<void(PrxDocument &, FakePrompter &, const QString &other)> run;
+};
+
+const DropPath kPaths[] = {
+    {"open another module from the menu",
+     [](PrxDocument &doc, FakePrompter &prompter, const QString &other) {
+         prompter.files.push_back(other);
+         doc.openFromMenu();
+     }},
+    {"version by Enter", [](PrxDocument &doc, FakePrompter &, const QString &) { doc.versionEnter("4.05"); }},
+    {"version by a click", [](PrxDocument &doc, FakePrompter &, const QString &) { doc.versionClick("4.05"); }},
+    {"Refresh Bookmark",
+     [](PrxDocument &doc, FakePrompter &, const QString &) { doc.list().cmdBookmark_Click(BookmarkList::RefreshBookmark); }},
+};
+
+TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
+{
+    int k = 0;
+    for (const DropPath &path : kPaths) {
+        for (const auto answer : {Prompter::Answer::Cancel, Prompter::Answer::No, Prompter::Answer::Yes}) {
+            SCOPED_TRACE(std::string(path.name) + " answered " + std::to_string(int(answer)));
+            restart();
+            open4();
+            const QByteArray module = TestHome::readAll(home.module4());
+            // Each case types a value that no earlier Yes has saved.
+            const float typed = 2.5f + float(k++);
+            typeInto(*doc, kValue, 1, QString::number(typed));
+            ASSERT_EQ(value(1), QString::number(typed));
+            prompter.answers.push_back(answer);
+
+            path.run(*doc, prompter, home.module5());
+
+            ASSERT_EQ(prompter.count("ask"), 1);
+            const auto ask = std::find_if(prompter.calls.begin(), prompter.calls.end(),
+                                          [](const FakePrompter::Call &call) { return call.kind == "ask"; });
+            EXPECT_EQ(ask->text.toStdString(), kQuestion.toStdString());
+            EXPECT_EQ(ask->buttons, Prompter::Buttons::YesNoCancel);
+            if (answer == Prompter::Answer::Cancel) {
+                EXPECT_EQ(doc->currentModuleFile, QFileInfo(home.module4()).canonicalFilePath());
+                EXPECT_EQ(value(1), QString::number(typed)) << "Cancel keeps the list as it is";
+                EXPECT_EQ(doc->model().firstModifiedRow(), 0);
+                EXPECT_EQ(TestHome::readAll(home.module4()), module);
+            } else if (answer == Prompter::Answer::No) {
+                EXPECT_EQ(TestHome::readAll(home.module4()), module);
+                EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+            } else {
+                EXPECT_EQ(floatIn(TestHome::readAll(home.module4()), kClockAt), typed) << "Yes saves first";
+                EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+            }
+        }
+    }
+}
+
+TEST_F(ListDropTest, NothingChangedAsksNothing)
+{
+    open4();
+    typeInto(*doc, kDescription, 2, "Renamed"); // a description is no value
+    for (const DropPath &path : kPaths) {
+        SCOPED_TRACE(path.name);
+        if (!doc->moduleOpen())
+            doc->openFromCommandLine(home.module4());
+        prompter.calls.clear();
+        path.run(*doc, prompter, home.module5());
+        EXPECT_EQ(prompter.count("ask"), 0);
+    }
+}
+
+TEST_F(ListDropTest, TextStillInTheEditorCountsAsAnEdit)
+{
+    open4();
+    // Escape let go of the edit; what is typed afterwards sits in the editor only.
+    typeInto(*doc, kValue, 1, "3");
+    doc->editor().cancelEdit();
+    ASSERT_EQ(value(1), "1.5");
+    doc->editor().keyTyped('4');
+    doc->editor().textChanged("4");
+    ASSERT_EQ(value(1), "1.5");
+    prompter.answers.push_back(Prompter::Answer::Cancel);
+    prompter.files.push_back(home.module5());
+    doc->openFromMenu();
+    EXPECT_EQ(prompter.count("ask"), 1);
+    EXPECT_EQ(value(1), "4");
+
+    // Text that its cell would refuse does not get in that way either.
+    restart();
+    open4();
+    typeInto(*doc, kValue, 1, "5");
+    doc->editor().cancelEdit();
+    doc->editor().textChanged("5x");
+    doc->list().cmdBookmark_Click(BookmarkList::RefreshBookmark);
+    EXPECT_EQ(prompter.count("ask"), 0);
+    EXPECT_EQ(value(1), "1.5");
+}
+
+TEST_F(ListDropTest, EveryReloadClearsTheSelectionAndTheEditor)
+{
+    open4();
+    const int rows = doc->model().count();
+    doc->list().list_1_ItemClick(3);
+    doc->versionEnter("4.05");
+    EXPECT_EQ(doc->list().selectedRow, 0);
+    doc->list().cmdBookmark_Click(BookmarkList::RemoveOffset);
+    EXPECT_EQ(doc->model().count(), rows) << "Remove Offset after a version reload removes nothing";
+
+    doc->list().list_1_ItemClick(3);
+    doc->ReloadBookmark();
+    doc->list().cmdBookmark_Click(BookmarkList::RemoveOffset);
+    EXPECT_EQ(doc->model().count(), rows);
+
+    // An editor held over a row of the old list edits nothing of the new one.
+    typeInto(*doc, kDescription, 4, "x");
+    doc->versionClick("4.05");
+    EXPECT_FALSE(doc->editor().visible);
+    doc->editor().textChanged("xy");
+    EXPECT_NE(doc->model().cell(3, BookmarkRow::Description), "xy");
+}
+
+TEST_F(ListDropTest, AStringWithTrailingBlanksLooksSaved)
+{
+    QByteArray module = TestHome::readAll(home.module4());
+    module.replace(DemoFixture::kDataOffset + 0x40, 16, QByteArray("Net  \0\0\0\0\0\0\0\0\0\0\0", 16));
+    TestHome::writeAll(home.module4(), module);
+    open4();
+    EXPECT_EQ(value(5), "Net  ");
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    doc->list().sortByColumn(0);
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    doc->ReloadBookmark();
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    ASSERT_TRUE(ModuleSaver(*doc).save());
+    EXPECT_EQ(TestHome::readAll(home.module4()), module);
+}
+
+// Run by ValuesAreShownAndReadWithThePointInEveryLocale in a German locale.
+TEST(LocaleChild, ShowsTypesAndSavesWithThePoint)
+{
+    if (qEnvironmentVariableIsEmpty("VANTOR_TEST_LOCALE_CHILD"))
+        GTEST_SKIP() << "only run as the child of ValuesAreShownAndReadWithThePointInEveryLocale";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",") << "the German LC_NUMERIC is in effect";
+    TestHome home;
+    home.answerAssociation();
+    FakePrompter prompter;
+    PrxDocument doc(home.path(), prompter);
+    doc.startUp();
+    doc.openFromCommandLine(home.module4());
+    ASSERT_TRUE(doc.moduleOpen());
+    EXPECT_EQ(doc.model().cell(0, BookmarkRow::Value), "1.5");
+    EXPECT_EQ(doc.model().cell(1, BookmarkRow::Value), "12.25");
+    EXPECT_EQ(ValueCodec::formatFloat(12345678.0f), "1.234568E+07");
+    EXPECT_EQ(ValueCodec::formatFloat(-0.00001f), "-1E-05");
+    EXPECT_FALSE(ValueCodec::parseFloat("2,75")) << "the comma is no separator";
+
+    typeInto(doc, kValue, 1, "2.75");
+    ASSERT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
+    ASSERT_TRUE(ModuleSaver(doc).save()) << prompter.messages().join(" | ").toStdString();
+    EXPECT_EQ(floatIn(TestHome::readAll(home.module4()), kClockAt), 2.75f);
+    EXPECT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
+}
+
+TEST(Locale, ValuesAreShownAndReadWithThePointInEveryLocale)
+{
+    QTemporaryDir locales;
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"), {"-i", "de_DE", "-f", "UTF-8", locales.filePath("de_DE.UTF-8")});
+    const bool made = localedef.waitForFinished(60000) && localedef.exitStatus() == QProcess::NormalExit &&
+                      localedef.exitCode() == 0;
+    if (!made)
+        GTEST_SKIP() << "SKIPPED: the de_DE.UTF-8 locale could not be made (localedef of the locales package): "
+                     << localedef.errorString().toStdString() << localedef.readAllStandardError().toStdString();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LOCPATH", locales.path());
+    env.insert("LC_ALL", "de_DE.UTF-8");
+    env.insert("VANTOR_TEST_LOCALE_CHILD", "1");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=LocaleChild.*"});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    EXPECT_FALSE(output.contains("SKIPPED")) << output.toStdString();
+}
+
+} // namespace
