@@ -111,22 +111,27 @@ TEST_F(BookmarkSectionTest, SaveRenumbersAndKeepsHigherEntries)
 
 TEST_F(BookmarkSectionTest, LineBreaksInCellsNeverSplitTheSection)
 {
-    TestHome::writeAll(vt(), "[5.00]\nBeginOffset=1234\noffset=3\n"
-                             "entry.1.offset=10\nentry.1.type=String\nentry.1.length=4\n"
-                             "entry.2.offset=40\nentry.2.type=Float\n"
-                             "entry.3.offset=80\nentry.3.type=Float\n"
+    TestHome::writeAll(vt(), "[5.00]\noffset=3\n"
+                             "entry.1.description=One\nentry.1.value=\nentry.1.offset=10\nentry.1.type=String\n"
+                             "entry.1.length=4\n"
+                             "entry.2.description=Two\nentry.2.value=\nentry.2.offset=40\nentry.2.type=Float\n"
+                             "entry.3.description=Three\nentry.3.value=\nentry.3.offset=80\nentry.3.type=Float\n"
+                             "BeginOffset=1234\n"
                              "[4.05]\noffset=0\n");
     IniFile ini(vt());
     auto rows = BookmarkSection::load(ini, "5.00", &files);
     ASSERT_EQ(rows.size(), 3u);
     rows[0][BookmarkRow::Description] = "a\nb";
     rows[0][BookmarkRow::Value] = "x\r\ny";
-    rows[1][BookmarkRow::Description] = "[4.05]\noffset=9\r";
+    rows[1][BookmarkRow::Description] = "Two\n[4.05]\roffset=9";
     rows[2][BookmarkRow::Len] = "\n0";
     for (const bool sorted : {false, true}) {
         SCOPED_TRACE(sorted ? "the sort's rewrite" : "save");
         ASSERT_TRUE(sorted ? BookmarkSection::saveSorted(ini, "5.00", rows) : BookmarkSection::save(ini, "5.00", rows));
-        IniFile again(vt());
+        // As the next start reads it: parsed afresh from the bytes.
+        const QString copy = dir.filePath(sorted ? "sorted.vt" : "saved.vt");
+        TestHome::writeAll(copy, TestHome::readAll(vt()));
+        IniFile again(copy);
         EXPECT_EQ(again.read("5.00", "BeginOffset"), "1234");
         EXPECT_EQ(again.read("4.05", "offset"), "0");
         const auto back = BookmarkSection::load(again, "5.00", &files);
