@@ -29,7 +29,7 @@ QString insertedText(const QString &before, const QString &after)
 // The characters a person may type into a Float or Integer value.
 bool isNumberCharacter(QChar c)
 {
-    return c.unicode() < 0x20 ? false : ValueCodec::IsNumberKey(c.unicode());
+    return c.unicode() >= 0x20 && ValueCodec::IsNumberKey(c.unicode());
 }
 
 } // namespace
