@@ -206,7 +206,7 @@ TEST_F(ShellTest, ExitCheckKeepsTheWindowOpen)
     doc->model().setCell(0, BookmarkRow::Value, "two");
     prompter.answers.push_back(Prompter::Answer::Yes);
     EXPECT_FALSE(window->close()) << "Save stopped by the value check";
-    EXPECT_EQ(prompter.messages().last(), "Enter a valid value");
+    EXPECT_EQ(prompter.messages().last(), "Enter a valid value\n\nRow 1 (Clock text scale): \"two\" is not a number.");
     EXPECT_EQ(doc->list().selectedRow, 1);
     EXPECT_TRUE(QFileInfo::exists(workingCopy));
 
