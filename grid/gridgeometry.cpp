@@ -1,6 +1,7 @@
 #include "grid/gridgeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace GridGeometry {
 
@@ -40,6 +41,27 @@ double scrollScale(int rows, int maximum)
 float listTop(int position, double scale)
 {
     return float(ListTopAtRest - position * scale);
+}
+
+double bottomStripTop(double clientHeight)
+{
+    return clientHeight - BottomStripMargin;
+}
+
+double bandHeight(double clientHeight)
+{
+    return bottomStripTop(clientHeight) - TopStripBottom;
+}
+
+double listWidth(double clientWidth)
+{
+    return std::max<double>(clientWidth - RightMargin, ListWidth);
+}
+
+int travel(int rows, double band)
+{
+    const double t = double(rows) * RowPitch + 380 - band;
+    return t > 0 ? int(std::ceil(t)) : 0;
 }
 
 Widths layout(bool expert, double w)
