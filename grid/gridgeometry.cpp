@@ -77,6 +77,13 @@ Widths layout(bool expert, double w)
     return widths;
 }
 
+Widths widenedLayout(bool expert, double w)
+{
+    Widths widths = layout(expert);
+    widths[0] += std::max(0.0, w - ListWidth);
+    return widths;
+}
+
 int columnOfEdit(int editColumn)
 {
     static constexpr int columns[] = {-1, 0, 1, 2, 3, 4, 6};

@@ -57,6 +57,9 @@ int travel(int rows, double band);
 // Column widths by column number (Description, Value, Offset, Type, Len, #, File).
 using Widths = std::array<double, 7>;
 Widths layout(bool expert, double listWidth = ListWidth);
+// The classic layout with a list wider than ListWidth: the narrow columns keep
+// their widths and Description takes the rest.
+Widths widenedLayout(bool expert, double listWidth);
 
 // Which cell an x (twips from the list's cell origin) falls in, for the editor.
 struct Hit

@@ -115,7 +115,7 @@ double GridView::clientHeight() const
 
 GridGeometry::Widths GridView::columnWidths() const
 {
-    return GridGeometry::layout(m_doc.ExpertFlag, GridGeometry::listWidth(clientWidth()));
+    return GridGeometry::widenedLayout(m_doc.ExpertFlag, GridGeometry::listWidth(clientWidth()));
 }
 
 QRect GridView::listBand() const

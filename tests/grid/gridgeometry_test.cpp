@@ -88,4 +88,13 @@ TEST(GridGeometry, ABiggerGridMovesTheListLessAndWidensIt)
     EXPECT_DOUBLE_EQ(listWidth(ClientWidth), ListWidth);
     EXPECT_DOUBLE_EQ(listWidth(ClientWidth + 1000), ListWidth + 1000);
     EXPECT_DOUBLE_EQ(listWidth(5000), ListWidth) << "never narrower than the classic list";
+
+    for (bool expert : {true, false}) {
+        const Widths classic = layout(expert);
+        EXPECT_EQ(widenedLayout(expert, ListWidth), classic);
+        const Widths wide = widenedLayout(expert, ListWidth + 3000);
+        EXPECT_DOUBLE_EQ(wide[0], classic[0] + 3000) << "Description takes the extra width";
+        for (size_t c = 1; c < wide.size(); ++c)
+            EXPECT_DOUBLE_EQ(wide[c], classic[c]) << c;
+    }
 }
