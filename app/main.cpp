@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     document.startUp();
     if (!parser.positionalArguments().isEmpty())
         document.openFromCommandLine(parser.positionalArguments().first());
+    window.restoreSize();
     window.show();
     return app.exec();
 }

@@ -12,13 +12,18 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
+#include <utility>
 
 namespace {
+
+constexpr int kSavedNoteMs = 4000;
+const QString kWindowSection = QStringLiteral("Window");
 
 QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeySequence &shortcut = {})
 {
@@ -43,9 +48,16 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     buildMenus();
     buildButtons();
     buildStatusBar();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_grid->installEventFilter(this);
+    layoutButtons();
+    resize(sizeHint());
 
     connect(&m_doc, &PrxDocument::changed, this, &MainWindow::syncFromDocument);
+    const BookmarkModel *model = &m_doc.model();
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, signal, this, &MainWindow::updateTitle);
+    connect(model, &QAbstractItemModel::modelReset, this, &MainWindow::updateTitle);
+    connect(model, &QAbstractItemModel::dataChanged, this, &MainWindow::updateTitle);
     connectShell();
     syncFromDocument();
 }
@@ -54,7 +66,8 @@ void MainWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     connect(addItem(file, QStringLiteral("&Open PRX"), "menuOpenPRX", QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, &m_doc, &PrxDocument::openFromMenu);
+            &QAction::triggered, this,
+            [this] { runWithDialogTitle(QStringLiteral("Open PRX"), [this] { m_doc.openFromMenu(); }); });
     m_savePrx = file->addMenu(QStringLiteral("&Save PRX"));
     m_savePrx->setObjectName(QStringLiteral("mypopup"));
     addItem(m_savePrx, QStringLiteral("Save &Compressed as    "), "popCompress", QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -96,8 +109,8 @@ void MainWindow::buildButtons()
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QLatin1String(b.caption), m_grid);
         button->setObjectName(QStringLiteral("cmdBookmark(%1)").arg(b.index));
-        button->setGeometry(m_grid->twips(b.left, 9060, b.width, 360));
         button->setFocusPolicy(Qt::TabFocus);
+        m_stripButtons.push_back({button, b.left, b.width});
         const int index = b.index;
         connect(button, &QPushButton::clicked, this, [this, index] { m_doc.list().cmdBookmark_Click(index); });
         if (index == 5)
@@ -105,8 +118,8 @@ void MainWindow::buildButtons()
     }
     auto *more = new QPushButton(QStringLiteral(">"), m_grid);
     more->setObjectName(QStringLiteral("Command1"));
-    more->setGeometry(m_grid->twips(1560, 9060, 300, 360));
     more->setFocusPolicy(Qt::TabFocus);
+    m_stripButtons.push_back({more, 1560, 300});
     connect(more, &QPushButton::clicked, this, [this] { m_offsetPop->popup(QCursor::pos()); });
 }
 
@@ -129,6 +142,16 @@ void MainWindow::buildStatusBar()
     }
     m_panels[0]->setToolTip(QStringLiteral("Click to change PRX version"));
     m_panels[0]->setFixedWidth(m_grid->twips(0, 0, 2100, 0).width());
+    m_savedNote = new QLabel(QStringLiteral("Saved"), bar);
+    m_savedNote->setObjectName(QStringLiteral("savedNote"));
+    m_savedNote->setFrameShape(QFrame::StyledPanel);
+    m_savedNote->setFrameShadow(QFrame::Sunken);
+    m_savedNote->hide();
+    bar->addPermanentWidget(m_savedNote);
+    m_savedTimer = new QTimer(this);
+    m_savedTimer->setSingleShot(true);
+    m_savedTimer->setInterval(kSavedNoteMs);
+    connect(m_savedTimer, &QTimer::timeout, m_savedNote, &QWidget::hide);
 
     m_version = new QComboBox(this);
     m_version->setObjectName(QStringLiteral("cmbVersion"));
@@ -137,12 +160,26 @@ void MainWindow::buildStatusBar()
     m_version->hide();
     m_version->installEventFilter(this);
     m_version->lineEdit()->installEventFilter(this);
+    // Qt's editable combo box also activates an item when its text matches one
+    // as it loses the focus, and on arrow keys and the wheel; those only change the text.
+    m_version->view()->installEventFilter(this);
+    m_version->view()->viewport()->installEventFilter(this);
     connect(m_version, &QComboBox::activated, this, [this](int index) {
+        if (!std::exchange(m_versionPicked, false))
+            return;
         const QString text = m_version->itemText(index);
         m_version->setEditText(text);
         m_version->hide();
         m_doc.versionClick(text);
     });
+}
+
+void MainWindow::layoutButtons()
+{
+    // The bottom strip keeps its distance from the grid's lower edge.
+    const double top = m_grid->bottomStripTop() + 60;
+    for (const StripButton &b : m_stripButtons)
+        b.button->setGeometry(m_grid->twips(b.left, top, b.width, 360));
 }
 
 OffsetDescriptionDialog *MainWindow::offsetDescription()
@@ -160,6 +197,7 @@ void MainWindow::showVersionBox()
     const QPoint topLeft = statusBar()->mapTo(this, panel.topLeft());
     m_version->setGeometry(QRect(topLeft, QSize(panel.width(), panel.height())));
     m_version->setEditText(m_doc.prxversion);
+    m_versionPicked = false;
     m_version->show();
     m_version->raise();
     m_version->setFocus();
@@ -177,6 +215,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (!m_version)
         return QMainWindow::eventFilter(watched, event);
+    if (watched == m_grid && event->type() == QEvent::Resize)
+        layoutButtons();
+    QAbstractItemView *list = m_version->view();
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        m_versionPicked = mouse->button() == Qt::LeftButton && list->indexAt(mouse->position().toPoint()).isValid();
+    }
+    if (watched == list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        m_versionPicked = key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
     const bool inStatusBar = watched == statusBar() || watched == m_panels[0] || watched == m_panels[1] ||
                              watched == m_panels[2];
     if (inStatusBar && event->type() == QEvent::MouseMove) {
@@ -205,9 +254,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::updateTitle()
+{
+    const bool modified = m_doc.moduleOpen() && m_doc.model().firstModifiedRow() >= 0;
+    const QString title = modified ? m_doc.title() + QStringLiteral(" *") : m_doc.title();
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
 void MainWindow::syncFromDocument()
 {
-    setWindowTitle(m_doc.title());
+    updateTitle();
     for (int i = 0; i < 3; ++i)
         m_panels[i]->setText(m_doc.status(i + 1));
     m_savePrx->setEnabled(m_doc.savePrxEnabled());
@@ -229,6 +286,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     if (!m_preferencesShown)
         PreferencesDialog(m_doc, this).storeSettings();
+    storeSize();
     m_doc.closeModule();
     event->accept();
 }
@@ -236,9 +294,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::connectShell()
 {
     auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
-    connect(action("popSave"), &QAction::triggered, this, [this] { m_saver.save(); });
-    connect(action("popSaveAs"), &QAction::triggered, this, [this] { m_saver.saveAs(); });
-    connect(action("popCompress"), &QAction::triggered, this, [this] { m_saver.saveCompressedAs(); });
+    connect(action("popSave"), &QAction::triggered, this, [this] {
+        if (m_saver.save())
+            showSaved();
+        updateTitle();
+    });
+    connect(action("popSaveAs"), &QAction::triggered, this, [this] {
+        runWithDialogTitle(QStringLiteral("Save PRX As"), [this] { m_saver.saveAs(); });
+        updateTitle();
+    });
+    connect(action("popCompress"), &QAction::triggered, this, [this] {
+        runWithDialogTitle(QStringLiteral("Save Compressed PRX As"), [this] { m_saver.saveCompressedAs(); });
+        updateTitle();
+    });
     connect(action("menuPreferences"), &QAction::triggered, this, &MainWindow::showPreferences);
     connect(action("menuAbout"), &QAction::triggered, this, &MainWindow::showAbout);
     connect(&m_doc, &PrxDocument::listFocusRequested, this, [this] { m_grid->setFocus(); });
@@ -255,4 +323,51 @@ void MainWindow::showAbout()
 {
     AboutDialog dialog(this);
     dialog.exec();
+}
+
+void MainWindow::runWithDialogTitle(const QString &title, const std::function<void()> &run)
+{
+    const QString outer = std::exchange(m_fileDialogTitle, title);
+    run();
+    m_fileDialogTitle = outer;
+}
+
+void MainWindow::showSaved()
+{
+    m_savedNote->show();
+    m_savedTimer->start();
+}
+
+void MainWindow::restoreSize()
+{
+    IniFile &config = m_doc.config();
+    bool wide = false;
+    bool high = false;
+    const int width = config.read(kWindowSection, QStringLiteral("Width")).toInt(&wide);
+    const int height = config.read(kWindowSection, QStringLiteral("Height")).toInt(&high);
+    QSize size = sizeHint();
+    if (wide && high && width > 0 && height > 0) {
+        size = QSize(width, height);
+    } else if (const QScreen *where = screen()) {
+        // Room for the window's frame and title, which the window's size leaves out.
+        const QSize room = where->availableGeometry().size() - QSize(16, 40);
+        size = size.boundedTo(room);
+    }
+    resize(size.expandedTo(minimumSizeHint()));
+}
+
+void MainWindow::storeSize()
+{
+    IniFile &config = m_doc.config();
+    const QString width = QString::number(this->width());
+    const QString height = QString::number(this->height());
+    if (config.read(kWindowSection, QStringLiteral("Width")) == width &&
+        config.read(kWindowSection, QStringLiteral("Height")) == height)
+        return;
+    {
+        const IniFile::Batch batch(config);
+        config.write(kWindowSection, QStringLiteral("Width"), width);
+        config.write(kWindowSection, QStringLiteral("Height"), height);
+    }
+    m_doc.reportWriteFailure(config);
 }

@@ -3,6 +3,8 @@
 #include "document/modulesaver.h"
 
 #include <QMainWindow>
+#include <functional>
+#include <vector>
 
 class GridView;
 class OffsetDescriptionDialog;
@@ -12,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 
 // The main window (Form1): menus, the bookmark grid with its buttons, the
 // status bar and the version combo box over its first panel. All state lives
@@ -29,6 +32,17 @@ public:
     // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
 
+    // The size the window had when the program last ended (Config.ini,
+    // "Window"), or the classic size as far as the screen allows.
+    void restoreSize();
+    // The size into Config.ini when it differs from the stored one; a failed
+    // write is told, a good one is not.
+    void storeSize();
+    // The title of the file dialog that the running menu item opens; empty otherwise.
+    const QString &fileDialogTitle() const { return m_fileDialogTitle; }
+    // The window title's text: "*" after it while a value differs from its saved value.
+    void updateTitle();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -39,6 +53,9 @@ private:
     void buildStatusBar();
     void syncFromDocument();
     void statusBarMoved(int x);
+    void layoutButtons();
+    void runWithDialogTitle(const QString &title, const std::function<void()> &run);
+    void showSaved();
 
     PrxDocument &m_doc;
     GridView *m_grid = nullptr;
@@ -48,6 +65,19 @@ private:
     QPushButton *m_viewButton = nullptr;
     QLabel *m_panels[3] = {};
     QComboBox *m_version = nullptr;
+    // Set by a click on an item of the open list or Enter in it: only such a
+    // choice switches the version, not the combo box losing the focus.
+    bool m_versionPicked = false;
+    struct StripButton
+    {
+        QPushButton *button;
+        int left;
+        int width;
+    };
+    std::vector<StripButton> m_stripButtons;
+    QLabel *m_savedNote = nullptr;
+    QTimer *m_savedTimer = nullptr;
+    QString m_fileDialogTitle;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
 
     // The Save PRX items, Preferences, About and the exit check.

@@ -1,5 +1,7 @@
 #include "app/widgetprompter.h"
 
+#include "app/mainwindow.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QElapsedTimer>
@@ -27,6 +29,13 @@ QMessageBox::Icon boxIcon(Prompter::Icon icon)
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// The window names the dialog its running menu item opens.
+QString dialogTitle(QWidget *parent)
+{
+    const auto *window = qobject_cast<const MainWindow *>(parent);
+    return window ? window->fileDialogTitle() : QString();
 }
 
 } // namespace
@@ -59,13 +68,13 @@ void WidgetPrompter::inform(const QString &text, const QString &title, Icon icon
 
 QString WidgetPrompter::chooseOpenFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getOpenFileName(m_parent, QString(), start, filter);
+    return QFileDialog::getOpenFileName(m_parent, dialogTitle(m_parent), start, filter);
 }
 
 QString WidgetPrompter::chooseSaveFile(const QString &filter, const QString &start)
 {
     // Saving goes over a file that exists already, so no question about replacing it.
-    QFileDialog dialog(m_parent, QString(), start, filter);
+    QFileDialog dialog(m_parent, dialogTitle(m_parent), start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -1,6 +1,7 @@
 #include "grid/gridgeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace GridGeometry {
 
@@ -42,6 +43,27 @@ float listTop(int position, double scale)
     return float(ListTopAtRest - position * scale);
 }
 
+double bottomStripTop(double clientHeight)
+{
+    return clientHeight - BottomStripMargin;
+}
+
+double bandHeight(double clientHeight)
+{
+    return bottomStripTop(clientHeight) - TopStripBottom;
+}
+
+double listWidth(double clientWidth)
+{
+    return std::max<double>(clientWidth - RightMargin, ListWidth);
+}
+
+int travel(int rows, double band)
+{
+    const double t = double(rows) * RowPitch + 380 - band;
+    return t > 0 ? int(std::ceil(t)) : 0;
+}
+
 Widths layout(bool expert, double w)
 {
     Widths widths{};
@@ -52,6 +74,13 @@ Widths layout(bool expert, double w)
     } else {
         widths = {w * 3 / 5, w * 4 / 10 - 720, 0, 0, 0, NumberWidth, 0};
     }
+    return widths;
+}
+
+Widths widenedLayout(bool expert, double w)
+{
+    Widths widths = layout(expert);
+    widths[0] += std::max(0.0, w - ListWidth);
     return widths;
 }
 

@@ -42,9 +42,24 @@ void grow(ListScroll &scroll, int rows);
 double scrollScale(int rows, int maximum);
 float listTop(int position, double scale);
 
+// A grid whose client area is not the classic 10425 x 9480: the strips keep
+// their distances from the edges, and the band between the strips, the list's
+// width and how far the list moves behind the band follow the size.
+inline constexpr int BottomStripMargin = ClientHeight - BottomStripTop;
+inline constexpr int RightMargin = ClientWidth - ListWidth;
+double bottomStripTop(double clientHeight);
+double bandHeight(double clientHeight);
+double listWidth(double clientWidth);
+// How far the list of `rows` moves up at the end of its travel behind a band
+// of `band` twips; 0 when it fits. The classic band gives scrollMaximum().
+int travel(int rows, double band);
+
 // Column widths by column number (Description, Value, Offset, Type, Len, #, File).
 using Widths = std::array<double, 7>;
 Widths layout(bool expert, double listWidth = ListWidth);
+// The classic layout with a list wider than ListWidth: the narrow columns keep
+// their widths and Description takes the rest.
+Widths widenedLayout(bool expert, double listWidth);
 
 // Which cell an x (twips from the list's cell origin) falls in, for the editor.
 struct Hit

@@ -10,8 +10,10 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,11 @@ bool rightAligned(int column)
     return column == BookmarkRow::Value || column == BookmarkRow::Offset || column == BookmarkRow::Number;
 }
 
+// The grid never gets lower than this (about 21 rows), so that the window fits
+// a 1366 x 768 screen with its menus, buttons and status bar.
+constexpr double kMinimumClientHeight = 5460;
+constexpr int kWheelRows = 3;
+
 } // namespace
 
 GridView::GridView(PrxDocument &document, QWidget *parent)
@@ -51,10 +58,11 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
     const double byDpi = logicalDpiY() / 1440.0;
     const double byFont = (fontMetrics().height() + 5) / double(GridGeometry::RowPitch);
     m_scale = std::max(byDpi, byFont);
-    setFixedSize(twips(0, 0, GridGeometry::ClientWidth, GridGeometry::ClientHeight).size());
+    setMinimumSize(twips(0, 0, GridGeometry::ClientWidth, kMinimumClientHeight).size());
+    resize(sizeHint());
     setMouseTracking(true);
     // A click on the list takes the focus from the editor, which ends an edit.
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
 
     m_editor = new QLineEdit(this);
     m_editor->setObjectName(QStringLiteral("Text1"));
@@ -69,12 +77,23 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
 
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
     m_scrollBar->setObjectName(QStringLiteral("Vscroll"));
-    m_scrollBar->setGeometry(twips(GridGeometry::RightStripLeft + 90, 165, 300, 8805));
     m_scrollBar->setSingleStep(GridGeometry::RowPitch);
-    m_scrollBar->setPageStep(GridGeometry::RowPitch * 20);
-    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int value) { m_doc.list().scrollTo(value); });
+    m_scrollBar->setFocusPolicy(Qt::NoFocus);
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int value) { scrollToOffset(value); });
+
+    const BookmarkModel *model = &m_doc.model();
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) { rowsChanged(from.row(), to.row()); });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, signal, this, [this] { syncScroll(); update(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { syncScroll(); update(); });
 
     syncFromDocument();
+}
+
+QSize GridView::sizeHint() const
+{
+    return twips(0, 0, GridGeometry::ClientWidth, GridGeometry::ClientHeight).size();
 }
 
 QRect GridView::twips(double x, double y, double w, double h) const
@@ -84,10 +103,25 @@ QRect GridView::twips(double x, double y, double w, double h) const
     return QRect(left, top, int(std::lround((x + w) * m_scale)) - left, int(std::lround((y + h) * m_scale)) - top);
 }
 
+double GridView::clientWidth() const
+{
+    return GridGeometry::ClientWidth + (width() - sizeHint().width()) / m_scale;
+}
+
+double GridView::clientHeight() const
+{
+    return GridGeometry::ClientHeight + (height() - sizeHint().height()) / m_scale;
+}
+
+GridGeometry::Widths GridView::columnWidths() const
+{
+    return GridGeometry::widenedLayout(m_doc.ExpertFlag, GridGeometry::listWidth(clientWidth()));
+}
+
 QRect GridView::listBand() const
 {
-    return twips(GridGeometry::ListLeft, GridGeometry::TopStripBottom, GridGeometry::ListWidth,
-                 GridGeometry::BottomStripTop - GridGeometry::TopStripBottom);
+    return twips(GridGeometry::ListLeft, GridGeometry::TopStripBottom, GridGeometry::listWidth(clientWidth()),
+                 GridGeometry::bandHeight(clientHeight()));
 }
 
 QPointF GridView::toCellOrigin(QPointF pixels) const
@@ -96,19 +130,146 @@ QPointF GridView::toCellOrigin(QPointF pixels) const
                    pixels.y() / m_scale - (m_doc.listTop + GridGeometry::CellInsetY));
 }
 
-void GridView::syncFromDocument()
+double GridView::cellLeft(const GridGeometry::Widths &widths, int editColumn) const
 {
-    const GridGeometry::ListScroll &scroll = m_doc.scroll;
+    double left = widths[BookmarkRow::Number];
+    for (int e = 1; e < editColumn; ++e)
+        left += widths[size_t(GridGeometry::columnOfEdit(e))];
+    return left;
+}
+
+QRect GridView::cellRect(int row, int editColumn) const
+{
+    const GridGeometry::Widths widths = columnWidths();
+    const int column = GridGeometry::columnOfEdit(editColumn);
+    if (column < 0)
+        return {};
+    return twips(GridGeometry::ListLeft + GridGeometry::CellInsetX + cellLeft(widths, editColumn),
+                 m_doc.listTop + GridGeometry::CellInsetY + double(row) * GridGeometry::RowPitch,
+                 widths[size_t(column)], GridGeometry::RowPitch);
+}
+
+int GridView::travel() const
+{
+    return GridGeometry::travel(m_doc.model().count(), GridGeometry::bandHeight(clientHeight()));
+}
+
+double GridView::offset() const
+{
+    return GridGeometry::ListTopAtRest - double(m_doc.listTop);
+}
+
+void GridView::scrollToOffset(double wanted)
+{
+    // The document keeps its classic scroll position; the position that puts
+    // the list where this band wants it is found through its scale.
+    const double target = std::clamp(wanted, 0.0, double(travel()));
+    const int rows = m_doc.model().count();
+    const int maximum = m_doc.scroll.maximum;
+    double scale = maximum != 0 ? GridGeometry::scrollScale(rows, maximum) : 1.0;
+    if (!(scale > 0) || !std::isfinite(scale))
+        scale = 1.0;
+    const int position = int(std::lround(target / scale));
+    if (position == m_doc.scroll.position && std::abs(offset() - target) < scale)
+        return;
+    m_doc.list().scrollTo(position);
+}
+
+void GridView::syncScroll()
+{
+    const int range = travel();
+    const double band = GridGeometry::bandHeight(clientHeight());
     {
         const QSignalBlocker block(m_scrollBar);
-        m_scrollBar->setRange(0, std::max(scroll.maximum, 0));
-        m_scrollBar->setValue(scroll.position);
-        m_scrollBar->setEnabled(scroll.enabled);
+        m_scrollBar->setRange(0, range);
+        m_scrollBar->setPageStep(std::max(GridGeometry::RowPitch, int(band) - GridGeometry::RowPitch));
+        m_scrollBar->setValue(int(std::lround(offset())));
+        m_scrollBar->setEnabled(range > 0);
     }
+    // A grown window or a shorter list may leave the list moved further than it needs.
+    if (!m_syncing && (offset() > range + 0.5 || offset() < -0.5)) {
+        m_syncing = true;
+        scrollToOffset(offset());
+        m_syncing = false;
+    }
+}
+
+void GridView::ensureRowShown(int row)
+{
+    const double rowTop = GridGeometry::CellInsetY + double(row) * GridGeometry::RowPitch;
+    // The first row brings the captions along.
+    const double highest = row <= 1 ? 0.0 : GridGeometry::ListTopAtRest + rowTop - GridGeometry::TopStripBottom;
+    const double lowest =
+        GridGeometry::ListTopAtRest + rowTop + GridGeometry::RowPitch - bottomStripTop();
+    const double now = offset();
+    if (now > highest)
+        scrollToOffset(highest);
+    else if (now < lowest)
+        scrollToOffset(std::ceil(lowest));
+}
+
+void GridView::setFocusCell(int row, int editColumn)
+{
+    if (row == m_focusRow && editColumn == m_focusColumn)
+        return;
+    update(cellRect(m_focusRow, m_focusColumn));
+    m_focusRow = row;
+    m_focusColumn = editColumn;
+    update(cellRect(m_focusRow, m_focusColumn));
+}
+
+void GridView::moveFocus(int rows, int columns)
+{
+    const int count = m_doc.model().count();
+    if (count == 0)
+        return;
+    const GridGeometry::Widths widths = columnWidths();
+    std::vector<int> shown;
+    for (int e = 1; e <= 6; ++e) {
+        if (widths[size_t(GridGeometry::columnOfEdit(e))] > 0)
+            shown.push_back(e);
+    }
+    if (shown.empty())
+        return;
+    auto at = std::find(shown.begin(), shown.end(), m_focusColumn);
+    int index = at == shown.end() ? 0 : int(at - shown.begin());
+    index = std::clamp(index + columns, 0, int(shown.size()) - 1);
+    const int row = m_focusRow < 1 ? 1 : std::clamp(m_focusRow + rows, 1, count);
+    setFocusCell(row, shown[size_t(index)]);
+    ensureRowShown(row);
+}
+
+void GridView::editFocusCell()
+{
+    if (m_doc.model().count() == 0 || m_doc.editor().EditLock)
+        return;
+    moveFocus(0, 0);
+    const GridGeometry::Widths widths = columnWidths();
+    const double width = widths[size_t(GridGeometry::columnOfEdit(m_focusColumn))];
+    m_doc.editor().place(cellLeft(widths, m_focusColumn) + width / 2,
+                         (m_focusRow + 0.5) * GridGeometry::RowPitch, widths);
+    syncEditor();
+    if (m_editor->isVisible())
+        m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+void GridView::leaveEditor()
+{
+    const CellEditor &e = m_doc.editor();
+    if (e.EditRow >= 1 && e.EditColumn >= 1)
+        setFocusCell(std::min(e.EditRow, m_doc.model().count()), e.EditColumn);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void GridView::syncFromDocument()
+{
+    syncScroll();
     QPalette editorPalette = m_editor->palette();
     editorPalette.setColor(QPalette::Text, toColor(m_doc.colours[0], palette().color(QPalette::WindowText)));
     editorPalette.setColor(QPalette::Base, toColor(m_doc.colours[1], palette().color(QPalette::Window)));
     m_editor->setPalette(editorPalette);
+    if (m_focusRow > m_doc.model().count())
+        m_focusRow = m_doc.model().count();
     syncEditor();
     update();
 }
@@ -124,12 +285,28 @@ void GridView::syncEditor()
     m_editor->setVisible(e.visible && e.width > 0);
 }
 
+void GridView::rowsChanged(int first, int last)
+{
+    const double top = m_doc.listTop + GridGeometry::CellInsetY + double(first + 1) * GridGeometry::RowPitch;
+    const QRect rows = twips(GridGeometry::ListLeft, top, GridGeometry::listWidth(clientWidth()),
+                             double(last - first + 1) * GridGeometry::RowPitch);
+    update(rows.adjusted(0, -1, 0, 1) & listBand());
+}
+
+void GridView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_scrollBar->setGeometry(twips(GridGeometry::ListLeft + GridGeometry::listWidth(clientWidth()) + 90,
+                                   GridGeometry::ListTopAtRest, 300, bottomStripTop() - 195));
+    syncScroll();
+}
+
 void GridView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!listBand().contains(event->position().toPoint()))
         return;
     const QPointF at = toCellOrigin(event->position());
-    m_doc.editor().place(at.x(), at.y(), GridGeometry::layout(m_doc.ExpertFlag));
+    m_doc.editor().place(at.x(), at.y(), columnWidths());
     syncEditor();
 }
 
@@ -139,8 +316,8 @@ void GridView::mousePressEvent(QMouseEvent *event)
         return;
     const QPointF at = toCellOrigin(event->position());
     const int row = int(std::floor(at.y() / GridGeometry::RowPitch));
+    const auto widths = columnWidths();
     if (row == 0) {
-        const auto widths = GridGeometry::layout(m_doc.ExpertFlag);
         double right = 0;
         for (int column : GridGeometry::DisplayOrder) {
             right += widths[size_t(column)];
@@ -150,8 +327,66 @@ void GridView::mousePressEvent(QMouseEvent *event)
             }
         }
     } else if (row >= 1 && row <= m_doc.model().count()) {
+        const GridGeometry::Hit hit = GridGeometry::hitTest(widths, at.x());
+        setFocusCell(row, hit.editColumn > 0 && hit.width > 0 ? hit.editColumn : m_focusColumn);
         m_doc.list().list_1_ItemClick(row);
     }
+}
+
+void GridView::wheelEvent(QWheelEvent *event)
+{
+    const double rows = event->angleDelta().y() / 120.0 * kWheelRows;
+    if (rows != 0 && travel() > 0)
+        scrollToOffset(offset() - rows * GridGeometry::RowPitch);
+    event->accept();
+}
+
+void GridView::keyPressEvent(QKeyEvent *event)
+{
+    const int pageRows = std::max(1, int(GridGeometry::bandHeight(clientHeight()) / GridGeometry::RowPitch) - 2);
+    switch (event->key()) {
+    case Qt::Key_Up:
+        moveFocus(-1, 0);
+        break;
+    case Qt::Key_Down:
+        moveFocus(1, 0);
+        break;
+    case Qt::Key_Left:
+        moveFocus(0, -1);
+        break;
+    case Qt::Key_Right:
+        moveFocus(0, 1);
+        break;
+    case Qt::Key_PageUp:
+        scrollToOffset(offset() - pageRows * GridGeometry::RowPitch);
+        moveFocus(-pageRows, 0);
+        break;
+    case Qt::Key_PageDown:
+        scrollToOffset(offset() + pageRows * GridGeometry::RowPitch);
+        moveFocus(pageRows, 0);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        editFocusCell();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void GridView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update(cellRect(m_focusRow, m_focusColumn));
+}
+
+void GridView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update(cellRect(m_focusRow, m_focusColumn));
 }
 
 bool GridView::eventFilter(QObject *watched, QEvent *event)
@@ -166,9 +401,21 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
         case QEvent::FocusOut:
             m_doc.editor().focusOut();
             break;
-        case QEvent::KeyPress:
-            m_doc.editor().keyTyped(typedCode(static_cast<QKeyEvent *>(event)));
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Escape) {
+                m_doc.editor().cancelEdit();
+                syncEditor();
+                leaveEditor();
+                return true;
+            }
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                leaveEditor();
+                return true;
+            }
+            m_doc.editor().keyTyped(typedCode(key));
             break;
+        }
         default:
             break;
         }
@@ -185,9 +432,8 @@ void GridView::editorEdited(const QString &text)
     }
 }
 
-void GridView::paintRow(QPainter &painter, int row, double y, bool header)
+void GridView::paintRow(QPainter &painter, int row, double y, bool header, const GridGeometry::Widths &widths)
 {
-    const auto widths = GridGeometry::layout(m_doc.ExpertFlag);
     double x = GridGeometry::ListLeft + GridGeometry::CellInsetX;
     const QColor lines = palette().color(QPalette::Mid).lighter(130);
     for (int column : GridGeometry::DisplayOrder) {
@@ -224,6 +470,7 @@ void GridView::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect() & band;
     const QColor text = toColor(m_doc.colours[2], palette().color(QPalette::WindowText));
     const QColor back = toColor(m_doc.colours[3], palette().color(QPalette::Base));
+    const GridGeometry::Widths widths = columnWidths();
     painter.fillRect(dirty, back);
     painter.save();
     painter.setClipRect(dirty);
@@ -239,14 +486,23 @@ void GridView::paintEvent(QPaintEvent *event)
     for (int r = first; r <= last; ++r) {
         const double y = origin + double(r) * GridGeometry::RowPitch;
         if (r >= 1 && r == m_doc.list().selectedRow) {
-            const QRect line = twips(GridGeometry::ListLeft, y, GridGeometry::ListWidth, GridGeometry::RowPitch);
+            const QRect line =
+                twips(GridGeometry::ListLeft, y, GridGeometry::listWidth(clientWidth()), GridGeometry::RowPitch);
             painter.fillRect(line, palette().color(QPalette::Highlight));
             painter.setPen(palette().color(QPalette::HighlightedText));
-            paintRow(painter, r, y, false);
+            paintRow(painter, r, y, false, widths);
             painter.setPen(text);
         } else {
-            paintRow(painter, r, y, r == 0);
+            paintRow(painter, r, y, r == 0, widths);
         }
+    }
+    if (hasFocus() && m_focusRow >= 1 && m_focusRow <= rows) {
+        const bool selected = m_focusRow == m_doc.list().selectedRow;
+        QPen pen(selected ? palette().color(QPalette::HighlightedText) : text);
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cellRect(m_focusRow, m_focusColumn).adjusted(1, 1, -2, -2));
     }
     painter.restore();
     painter.setPen(palette().color(QPalette::Mid));

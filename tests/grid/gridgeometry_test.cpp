@@ -74,3 +74,27 @@ TEST(GridGeometry, NormalLayoutSendsEverythingRightOfValueToFile)
         EXPECT_DOUBLE_EQ(hit.width, 0);
     }
 }
+
+TEST(GridGeometry, ABiggerGridMovesTheListLessAndWidensIt)
+{
+    EXPECT_DOUBLE_EQ(bandHeight(ClientHeight), 8820);
+    EXPECT_DOUBLE_EQ(bottomStripTop(ClientHeight), BottomStripTop);
+    for (int rows : {41, 100, 196})
+        EXPECT_EQ(travel(rows, bandHeight(ClientHeight)), scrollMaximum(rows)) << rows;
+    EXPECT_EQ(travel(40, bandHeight(ClientHeight)), 0);
+    EXPECT_EQ(travel(300, bandHeight(ClientHeight)), 54560) << "no cap: the view scrolls in twips";
+    EXPECT_EQ(travel(41, bandHeight(ClientHeight + 170)), 0) << "41 rows fit a grid 170 twips taller";
+    EXPECT_EQ(travel(30, bandHeight(5000)), 30 * 210 + 380 - (5000 - 480 - 180)) << "a small grid scrolls 30 rows";
+    EXPECT_DOUBLE_EQ(listWidth(ClientWidth), ListWidth);
+    EXPECT_DOUBLE_EQ(listWidth(ClientWidth + 1000), ListWidth + 1000);
+    EXPECT_DOUBLE_EQ(listWidth(5000), ListWidth) << "never narrower than the classic list";
+
+    for (bool expert : {true, false}) {
+        const Widths classic = layout(expert);
+        EXPECT_EQ(widenedLayout(expert, ListWidth), classic);
+        const Widths wide = widenedLayout(expert, ListWidth + 3000);
+        EXPECT_DOUBLE_EQ(wide[0], classic[0] + 3000) << "Description takes the extra width";
+        for (size_t c = 1; c < wide.size(); ++c)
+            EXPECT_DOUBLE_EQ(wide[c], classic[c]) << c;
+    }
+}

@@ -13,10 +13,26 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Collects the parts of a widget that were painted.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+    QRegion painted;
+};
 
 class GridWindowTest : public ::testing::Test
 {
@@ -41,6 +57,13 @@ protected:
     {
         const double y = doc->listTop + 90 + row * 210 + 105;
         return grid()->twips(90 + 30 + x, y, 0, 0).topLeft();
+    }
+    void wheel(int delta)
+    {
+        const QPointF at = cellPoint(1000, 3);
+        QWheelEvent event(at, grid()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(grid(), &event);
     }
     void clickButton(const char *name)
     {
@@ -128,6 +151,125 @@ TEST_F(GridWindowTest, ViewButtonSwitchesLayoutAndCaption)
     QTest::mouseMove(grid(), cellPoint(9760, 1));
     EXPECT_EQ(doc->editor().EditColumn, 6) << "right of Value everything is the hidden File column";
     EXPECT_FALSE(editor()->isVisible());
+}
+
+TEST_F(GridWindowTest, TypedOffsetRepaintsTheValueCellAtOnce)
+{
+    open();
+    const QString before = doc->model().cell(0, BookmarkRow::Value);
+    QTest::mouseMove(grid(), cellPoint(7000, 1));
+    ASSERT_EQ(doc->editor().EditColumn, 3);
+    QTest::mouseClick(editor(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor()->hasFocus());
+    QTest::qWait(20);
+    PaintRecorder recorder(grid());
+    QTest::keyClicks(editor(), "0");
+    QTest::qWait(20);
+    ASSERT_NE(doc->model().cell(0, BookmarkRow::Value), before) << "the value at offset 0 was re-read";
+    const QRect value = grid()->cellRect(1, 2).adjusted(2, 2, -2, -2);
+    EXPECT_TRUE(recorder.painted.intersects(value)) << "the Value cell is drawn again while the editor keeps the focus";
+    EXPECT_TRUE(editor()->hasFocus());
+}
+
+TEST_F(GridWindowTest, ArrowsMoveTheFocusCellAndEnterOrF2EditsIt)
+{
+    open();
+    QTest::mouseClick(grid(), Qt::LeftButton, {}, cellPoint(20, 1));
+    ASSERT_TRUE(grid()->hasFocus());
+    QTest::keyClick(grid(), Qt::Key_Down);
+    QTest::keyClick(grid(), Qt::Key_Right);
+    EXPECT_EQ(grid()->focusRow(), 2);
+    EXPECT_EQ(grid()->focusColumn(), 2);
+    QTest::keyClick(grid(), Qt::Key_Up);
+    QTest::keyClick(grid(), Qt::Key_Up);
+    EXPECT_EQ(grid()->focusRow(), 1) << "the first row is as far as it goes";
+    QTest::keyClick(grid(), Qt::Key_Down);
+
+    QTest::keyClick(grid(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor()->isVisible());
+    ASSERT_TRUE(editor()->hasFocus());
+    EXPECT_EQ(editor()->geometry().center().y(), grid()->cellRect(2, 2).center().y());
+    EXPECT_TRUE(grid()->cellRect(2, 2).contains(editor()->geometry().center()));
+    EXPECT_EQ(editor()->text(), "12.25");
+    QTest::keyClicks(editor(), "3");
+    EXPECT_EQ(doc->model().cell(1, BookmarkRow::Value), "3");
+
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_EQ(doc->model().cell(1, BookmarkRow::Value), "12.25") << "Escape gives the cell its text back";
+    EXPECT_EQ(editor()->text(), "12.25");
+    EXPECT_TRUE(grid()->hasFocus());
+    EXPECT_FALSE(doc->editor().EditLock);
+
+    QTest::keyClick(grid(), Qt::Key_Left);
+    QTest::keyClick(grid(), Qt::Key_F2);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor()->hasFocus());
+    EXPECT_EQ(doc->editor().EditColumn, 1);
+    EXPECT_EQ(editor()->text(), doc->model().cell(1, BookmarkRow::Description));
+}
+
+TEST_F(GridWindowTest, WheelAndPageKeysScrollAndKeepTheFocusCellShown)
+{
+    open(100);
+    auto *bar = window->findChild<QScrollBar *>("Vscroll");
+    ASSERT_TRUE(bar->isEnabled());
+    wheel(-120);
+    EXPECT_FLOAT_EQ(doc->listTop, 165 - 3 * 210);
+    EXPECT_EQ(bar->value(), 3 * 210);
+    wheel(240);
+    EXPECT_FLOAT_EQ(doc->listTop, 165) << "never above the first row";
+
+    QTest::mouseClick(grid(), Qt::LeftButton, {}, cellPoint(1000, 1));
+    QTest::keyClick(grid(), Qt::Key_PageDown);
+    EXPECT_LT(doc->listTop, 165);
+    EXPECT_EQ(bar->value(), int(165 - doc->listTop));
+    EXPECT_GT(grid()->focusRow(), 30);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(grid(), Qt::Key_PageDown);
+    EXPECT_EQ(grid()->focusRow(), 100);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    const QRect last = grid()->cellRect(100, 1);
+    EXPECT_LE(last.bottom(), window->findChild<QPushButton *>("cmdBookmark(1)")->geometry().top());
+    for (int i = 0; i < 99; ++i)
+        QTest::keyClick(grid(), Qt::Key_Up);
+    EXPECT_EQ(grid()->focusRow(), 1);
+    EXPECT_FLOAT_EQ(doc->listTop, 165) << "moving the focus up scrolled the first row back into view";
+}
+
+TEST_F(GridWindowTest, TheGridGrowsWithTheWindowAndItsButtonsStayAtTheBottom)
+{
+    open(60);
+    auto *bar = window->findChild<QScrollBar *>("Vscroll");
+    auto *add = window->findChild<QPushButton *>("cmdBookmark(1)");
+    EXPECT_EQ(bar->maximum(), 60 * 210 - 8440);
+    bar->setValue(bar->maximum());
+    const QSize classic = window->size();
+
+    window->resize(classic + QSize(300, grid()->twips(0, 0, 0, 2100).height()));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(bar->maximum(), 60 * 210 - 8440 - 2100, 20);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "the list moves back down to fill the taller band";
+    EXPECT_NEAR(165 - doc->listTop, bar->maximum(), 2);
+    EXPECT_GT(bar->geometry().left(), grid()->twips(9990, 0, 0, 0).left()) << "the list widened";
+    EXPECT_LT(grid()->height() - add->geometry().bottom(), grid()->twips(0, 0, 0, 200).height());
+
+    window->resize(classic + QSize(0, grid()->twips(0, 0, 0, 60 * 210).height()));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->isEnabled()) << "every row fits";
+    EXPECT_FLOAT_EQ(doc->listTop, 165);
+
+    window->resize(100, 100);
+    QCoreApplication::processEvents();
+    const QSize smallest = window->size();
+    EXPECT_LE(smallest.width(), 1366);
+    EXPECT_LE(smallest.height() + 40, 768) << "with a title bar it fits a 1366 x 768 screen";
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_LE(add->geometry().bottom(), grid()->height());
+    EXPECT_LE(grid()->geometry().bottom(), window->statusBar()->geometry().top());
+    EXPECT_TRUE(window->statusBar()->isVisible());
+    EXPECT_LE(window->statusBar()->geometry().bottom(), smallest.height());
 }
 
 } // namespace

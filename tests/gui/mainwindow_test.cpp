@@ -1,15 +1,25 @@
 #include "app/mainwindow.h"
+#include "app/widgetprompter.h"
+#include "common/inifile.h"
 #include "document/prxdocument.h"
+#include "grid/gridview.h"
 #include "tests/support/fakeprompter.h"
+#include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +86,149 @@ TEST_F(MainWindowTest, VersionBoxChangesTheSectionOnEnter)
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(panel(1), "PRX Version: 4.05");
     EXPECT_EQ(doc->model().count(), DemoFixture::entries("4.05").size());
+}
+
+TEST_F(MainWindowTest, VersionBoxSwitchesOnlyOnADeliberateChoice)
+{
+    doc->openFromCommandLine(home.module5());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto *box = window->findChild<QComboBox *>("cmbVersion");
+    const auto rows5 = DemoFixture::entries("5.00").size();
+
+    // Pointing at the panel shows the box with the focus and the current
+    // version's text, which matches another item than the box's own; moving
+    // away drops the focus.
+    doc->model().setCell(0, BookmarkRow::Value, "7.5");
+    window->showVersionBox();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(box->lineEdit()->hasFocus());
+    ASSERT_EQ(box->lineEdit()->text(), "5.00");
+    window->grid()->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "7.5") << "the list was not reloaded";
+
+    window->showVersionBox();
+    QCoreApplication::processEvents();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), "4.05");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Down);
+    window->grid()->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel(1), "PRX Version:  5.00") << "typing, arrow keys and leaving only change the text";
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "7.5");
+    EXPECT_EQ(doc->model().count(), rows5);
+    doc->model().setCell(0, BookmarkRow::Value, doc->model().rows()[0].savedValue);
+
+    // A click on an item of the open list does switch.
+    box->showPopup();
+    QAbstractItemView *list = box->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QModelIndex item = list->model()->index(box->findText("4.05"), 0);
+    QTest::mouseMove(list->viewport(), list->visualRect(item).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->model().count(), DemoFixture::entries("4.05").size());
+}
+
+TEST_F(MainWindowTest, TitleMarksUnsavedValuesAndSaveSaysSaved)
+{
+    doc->openFromCommandLine(home.module4());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QString clean = "VantorEditor by VT   [vshmain.prx]";
+    EXPECT_EQ(window->windowTitle(), clean);
+    auto *saved = window->findChild<QLabel *>("savedNote");
+    ASSERT_NE(saved, nullptr);
+    EXPECT_FALSE(saved->isVisible());
+
+    const QString value = doc->model().cell(0, BookmarkRow::Value);
+    doc->model().setCell(0, BookmarkRow::Value, "7.5");
+    EXPECT_EQ(window->windowTitle(), clean + " *");
+    doc->model().setCell(0, BookmarkRow::Value, value);
+    EXPECT_EQ(window->windowTitle(), clean) << "back to the saved value";
+    doc->model().setCell(0, BookmarkRow::Value, "7.5");
+
+    window->findChild<QAction *>("popSave")->trigger();
+    EXPECT_EQ(window->windowTitle(), clean);
+    EXPECT_TRUE(saved->isVisible());
+    EXPECT_EQ(saved->text(), "Saved");
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("statBar(%1)").arg(i))->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !saved->isVisible(); }, 6000)) << "the note goes after a few seconds";
+}
+
+TEST_F(MainWindowTest, TheWindowSizeIsRememberedQuietly)
+{
+    window->show();
+    window->resize(1200, 700);
+    window->close();
+    IniFile config(home.config());
+    EXPECT_EQ(config.read("Window", "Width"), "1200");
+    EXPECT_EQ(config.read("Window", "Height"), "700");
+    EXPECT_EQ(prompter.count("inform"), 0);
+
+    window = std::make_unique<MainWindow>(*doc);
+    window->restoreSize();
+    EXPECT_EQ(window->size(), QSize(1200, 700));
+
+    config.write("Window", "Width", "x");
+    window->restoreSize();
+    EXPECT_GE(window->width(), window->minimumSizeHint().width()) << "a damaged size gives the default";
+    EXPECT_NE(window->width(), 0);
+}
+
+TEST_F(MainWindowTest, AFailedSizeWriteIsToldWithTheFileAndCause)
+{
+    window->show();
+    window->resize(1111, 690);
+    ForkedChild child;
+    child.fileSizeLimit = QFileInfo(home.config()).size() / 2;
+    const auto result = child.run([&] {
+        window->storeSize();
+        return prompter.messages().join('\n').toUtf8();
+    });
+    ASSERT_TRUE(result.exitedNormally);
+    EXPECT_TRUE(result.output.contains("Config.ini")) << result.output.constData();
+    EXPECT_TRUE(result.output.contains("File too large")) << result.output.constData();
+    EXPECT_NE(IniFile(home.config()).read("Window", "Width"), "1111");
+}
+
+// The file dialogs are named after what they do.
+TEST(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
+{
+    TestHome home;
+    home.answerAssociation();
+    WidgetPrompter prompter;
+    PrxDocument doc(home.path(), prompter);
+    MainWindow window(doc);
+    prompter.setParent(&window);
+    doc.startUp();
+    doc.openFromCommandLine(home.module4());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    QStringList titles;
+    const auto titleOf = [&](const char *action) {
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                titles << dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        closer.start(20);
+        window.findChild<QAction *>(QLatin1String(action))->trigger();
+    };
+    titleOf("menuOpenPRX");
+    titleOf("popSaveAs");
+    titleOf("popCompress");
+    EXPECT_EQ(titles, (QStringList{"Open PRX", "Save PRX As", "Save Compressed PRX As"}));
+    EXPECT_TRUE(window.fileDialogTitle().isEmpty());
 }
 
 } // namespace
