@@ -170,7 +170,9 @@ void MainWindow::buildStatusBar()
         const QString text = m_version->itemText(index);
         m_version->setEditText(text);
         m_version->hide();
-        m_doc.versionClick(text);
+        // Cancel at the question about unsaved values keeps the version shown.
+        if (!m_doc.versionClick(text))
+            m_version->setEditText(m_doc.prxversion);
     });
 }
 
@@ -243,7 +245,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const QString text = m_version->currentText();
             m_version->hide();
-            m_doc.versionEnter(text);
+            if (!m_doc.versionEnter(text))
+                m_version->setEditText(m_doc.prxversion);
             return true;
         }
     }
