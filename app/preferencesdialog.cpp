@@ -3,7 +3,7 @@
 #include "app/fileassociation.h"
 #include "common/inifile.h"
 #include "common/numbertext.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/prxdocument.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/rgb.h"
+#include "common/rgb.h"
 
 #include <QDialog>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/prompter.h"
+#include "common/prompter.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 // then writes the list back; prints the time and entries per second of each.
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
-#include "document/modulefiles.h"
+#include "values/modulefiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

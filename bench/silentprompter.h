@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/prompter.h"
+#include "common/prompter.h"
 
 // The benchmarks' Prompter: answers No, chooses nothing, and keeps the last
 // message that was not a success, so a benchmark can report why it failed.

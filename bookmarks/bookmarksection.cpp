@@ -3,8 +3,8 @@
 #include "common/hextext.h"
 #include "common/inifile.h"
 #include "common/numbertext.h"
-#include "document/modulefiles.h"
-#include "grid/valuecodec.h"
+#include "values/modulefiles.h"
+#include "values/valuecodec.h"
 
 #include <cstdio>
 

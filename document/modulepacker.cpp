@@ -1,7 +1,7 @@
 #include "document/modulepacker.h"
 
 #include "document/gzipcodec.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/wholefile.h"
 
 #include <QDir>

@@ -4,13 +4,13 @@
 #include "common/codepage.h"
 #include "common/hextext.h"
 #include "common/numbertext.h"
-#include "document/firmware.h"
+#include "values/firmware.h"
 #include "document/modulepacker.h"
 #include "document/modulestage.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/prxdocument.h"
 #include "document/toolrunner.h"
-#include "grid/valuecodec.h"
+#include "values/valuecodec.h"
 
 #include <QDir>
 #include <QFile>

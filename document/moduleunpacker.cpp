@@ -2,7 +2,7 @@
 
 #include "document/gzipcodec.h"
 #include "document/modulepacker.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/wholefile.h"
 
 #include <QDir>

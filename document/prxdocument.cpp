@@ -3,10 +3,10 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/hextext.h"
 #include "common/numbertext.h"
-#include "document/firmware.h"
+#include "values/firmware.h"
 #include "document/modulesaver.h"
 #include "document/moduleunpacker.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/toolrunner.h"
 
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "bookmarks/bookmarklist.h"
 #include "bookmarks/bookmarkmodel.h"
 #include "common/inifile.h"
-#include "document/modulefiles.h"
-#include "document/rgb.h"
+#include "values/modulefiles.h"
+#include "common/rgb.h"
 #include "grid/celleditor.h"
 #include "grid/gridgeometry.h"
 

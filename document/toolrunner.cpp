@@ -1,6 +1,6 @@
 #include "document/toolrunner.h"
 
-#include "document/prompter.h"
+#include "common/prompter.h"
 
 #include <QProcess>
 

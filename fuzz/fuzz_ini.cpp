@@ -1,23 +1,7 @@
+#include "fuzz/filecheck.h"
 #include "fuzz/iniroundtrip.h"
 
-#include <QDir>
-
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-// IniFile works on a path, so each input goes through a file in a tmpfs folder.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString folder = [] {
-        const QString path = QStringLiteral("/dev/shm/vantor-fuzz-ini-%1").arg(::getpid());
-        QDir().mkpath(path);
-        return path;
-    }();
-    const QString why = IniRoundTrip::check(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), folder);
-    if (!why.isEmpty()) {
-        std::fprintf(stderr, "fuzz_ini: %s\n", why.toUtf8().constData());
-        std::abort();
-    }
-    return 0;
+    return FileCheck::fuzzOne("fuzz_ini", data, size, IniRoundTrip::check);
 }

@@ -147,19 +147,4 @@ inline QString check(const QByteArray &bytes, const QString &folder)
     return QString();
 }
 
-// Runs `check` on every file of `folder`; the failures, one line each.
-inline QStringList checkAll(const QString &folder, const QString &workFolder)
-{
-    QStringList failures;
-    for (const QFileInfo &input : QDir(folder).entryInfoList(QDir::Files)) {
-        QFile f(input.filePath());
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QString why = check(f.readAll(), workFolder);
-        if (!why.isEmpty())
-            failures << input.fileName() + QStringLiteral(": ") + why;
-    }
-    return failures;
-}
-
 } // namespace IniRoundTrip

@@ -2,7 +2,7 @@
 
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
-#include "document/modulefiles.h"
+#include "values/modulefiles.h"
 
 #include <QDir>
 #include <QFile>

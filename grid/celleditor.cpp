@@ -4,9 +4,9 @@
 #include "common/codepage.h"
 #include "common/hextext.h"
 #include "common/numbertext.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/prxdocument.h"
-#include "grid/valuecodec.h"
+#include "values/valuecodec.h"
 
 #include <QFileInfo>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
-#include "document/modulefiles.h"
+#include "values/modulefiles.h"
 #include "tests/support/testhome.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,5 @@
 #include "common/inifile.h"
+#include "fuzz/filecheck.h"
 #include "fuzz/iniroundtrip.h"
 #include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
@@ -326,7 +327,7 @@ TEST(FuzzRegressions, IniInputsRoundTrip)
     QTemporaryDir work;
     const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_ini";
     ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(IniRoundTrip::checkAll(inputs, work.path()), QStringList());
+    EXPECT_EQ(FileCheck::checkAll(inputs, work.path(), IniRoundTrip::check), QStringList());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
 #include "converter/hbkconverter.h"
+#include "fuzz/filecheck.h"
 #include "fuzz/hbkcheck.h"
 
 #include <QDir>
@@ -359,7 +360,7 @@ TEST(FuzzRegressions, HbkInputsConvert)
     QTemporaryDir work;
     const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_hbk";
     ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(HbkCheck::checkAll(inputs, work.path()), QStringList());
+    EXPECT_EQ(FileCheck::checkAll(inputs, work.path(), HbkCheck::check), QStringList());
 }
 
 } // namespace

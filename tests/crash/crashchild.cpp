@@ -3,7 +3,7 @@
 // The crash-safety test kills it at random moments and judges the files it leaves.
 #include "bookmarks/bookmarkrow.h"
 #include "document/modulesaver.h"
-#include "document/prompter.h"
+#include "common/prompter.h"
 #include "document/prxdocument.h"
 
 #include <QCoreApplication>

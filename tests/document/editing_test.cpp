@@ -1,6 +1,6 @@
 #include "document/modulesaver.h"
 #include "documenttest.h"
-#include "grid/valuecodec.h"
+#include "values/valuecodec.h"
 #include "tools/mkdemo/demofixture.h"
 
 #include <QCoreApplication>

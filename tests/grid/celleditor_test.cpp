@@ -1,5 +1,5 @@
 #include "grid/celleditor.h"
-#include "grid/valuecodec.h"
+#include "values/valuecodec.h"
 #include "tests/document/documenttest.h"
 #include "tools/mkdemo/demofixture.h"
 

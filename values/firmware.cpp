@@ -1,4 +1,4 @@
-#include "document/firmware.h"
+#include "values/firmware.h"
 
 namespace Firmware {
 

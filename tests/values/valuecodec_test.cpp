@@ -1,6 +1,6 @@
 #include "common/numbertext.h"
-#include "document/modulefiles.h"
-#include "grid/valuecodec.h"
+#include "values/modulefiles.h"
+#include "values/valuecodec.h"
 #include "tests/support/testhome.h"
 
 #include <QTemporaryDir>

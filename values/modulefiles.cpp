@@ -1,4 +1,4 @@
-#include "document/modulefiles.h"
+#include "values/modulefiles.h"
 
 #include <QFileInfo>
 #include <algorithm>

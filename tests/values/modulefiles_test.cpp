@@ -1,7 +1,7 @@
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
-#include "document/firmware.h"
-#include "document/modulefiles.h"
+#include "values/firmware.h"
+#include "values/modulefiles.h"
 #include "processhelpers.h"
 #include "tests/support/testhome.h"
 

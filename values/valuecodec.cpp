@@ -1,8 +1,8 @@
-#include "grid/valuecodec.h"
+#include "values/valuecodec.h"
 
 #include "common/codepage.h"
 #include "common/numbertext.h"
-#include "document/modulefiles.h"
+#include "values/modulefiles.h"
 
 #include <QtEndian>
 #include <algorithm>
