@@ -1,5 +1,5 @@
 #include "app/artwork.h"
-#include "app/homefolder.h"
+#include "document/homefolder.h"
 #include "app/mainwindow.h"
 #include "app/widgetprompter.h"
 #include "document/prxdocument.h"

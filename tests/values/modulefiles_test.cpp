@@ -2,7 +2,7 @@
 #include "common/inifile.h"
 #include "values/firmware.h"
 #include "values/modulefiles.h"
-#include "processhelpers.h"
+#include "tests/document/processhelpers.h"
 #include "tests/support/testhome.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/homefolder.h"
+#include "document/homefolder.h"
 
 #include <QDir>
 #include <QDirIterator>
