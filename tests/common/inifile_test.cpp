@@ -325,7 +325,7 @@ TEST_F(IniFileTest, WriteSweepsTemporaryFilesOfEndedProgramsOnly)
 TEST(FuzzRegressions, IniInputsRoundTrip)
 {
     QTemporaryDir work;
-    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_ini";
+    const QString inputs = QStringLiteral(FUZZ_REGRESSIONS "/fuzz_ini");
     ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(FileCheck::checkAll(inputs, work.path(), IniRoundTrip::check), QStringList());
 }

@@ -358,7 +358,7 @@ TEST(HbkConverterOutputPath, ReplacesTheExtensionWithVt)
 TEST(FuzzRegressions, HbkInputsConvert)
 {
     QTemporaryDir work;
-    const QString inputs = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../fuzz/regressions/fuzz_hbk";
+    const QString inputs = QStringLiteral(FUZZ_REGRESSIONS "/fuzz_hbk");
     ASSERT_FALSE(QDir(inputs).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(FileCheck::checkAll(inputs, work.path(), HbkCheck::check), QStringList());
 }
