@@ -2,6 +2,7 @@
 #include "document/homefolder.h"
 #include "app/mainwindow.h"
 #include "app/widgetprompter.h"
+#include "common/prompter.h"
 #include "document/prxdocument.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(PrxDocument::AppTitle);
+    QApplication::setApplicationName(Prompter::AppTitle);
     QApplication::setWindowIcon(Artwork::appIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("vantoreditor"));
 

@@ -38,7 +38,7 @@ QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeyS
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     : QMainWindow(parent)
     , m_doc(document)
-    , m_saver(document)
+    , m_texts(document)
 {
     setObjectName(QStringLiteral("Form1"));
     m_grid = new GridView(m_doc, this);
@@ -53,6 +53,11 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     resize(sizeHint());
 
     connect(&m_doc, &PrxDocument::changed, this, &MainWindow::syncFromDocument);
+    connect(&m_texts, &WindowTexts::changed, this, &MainWindow::syncFromDocument);
+    connect(&m_doc, &PrxDocument::vshToolVisibilityRequested, this, [this](bool visible) {
+        if (visible && m_doc.vshToolEnabled())
+            m_vshTool->setChecked(true);
+    });
     const BookmarkModel *model = &m_doc.model();
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, signal, this, &MainWindow::updateTitle);
@@ -67,7 +72,12 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     connect(addItem(file, QStringLiteral("&Open PRX"), "menuOpenPRX", QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this,
-            [this] { runWithDialogTitle(QStringLiteral("Open PRX"), [this] { m_doc.openFromMenu(); }); });
+            [this] {
+                runWithDialogTitle(QStringLiteral("Open PRX"), [this] {
+                    m_grid->state().editor().hide();
+                    m_doc.openFromMenu();
+                });
+            });
     m_savePrx = file->addMenu(QStringLiteral("&Save PRX"));
     m_savePrx->setObjectName(QStringLiteral("mypopup"));
     addItem(m_savePrx, QStringLiteral("Save &Compressed as    "), "popCompress", QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -96,7 +106,7 @@ void MainWindow::buildMenus()
     for (const auto &item : items) {
         const QString type = QLatin1String(item.type);
         connect(addItem(m_offsetPop, QLatin1String(item.text), item.name), &QAction::triggered, this,
-                [this, type] { m_doc.list().AddTypedEntry(type); });
+                [this, type] { m_grid->list().AddTypedEntry(type); });
     }
 }
 
@@ -112,7 +122,7 @@ void MainWindow::buildButtons()
         button->setFocusPolicy(Qt::TabFocus);
         m_stripButtons.push_back({button, b.left, b.width});
         const int index = b.index;
-        connect(button, &QPushButton::clicked, this, [this, index] { m_doc.list().cmdBookmark_Click(index); });
+        connect(button, &QPushButton::clicked, this, [this, index] { m_grid->list().cmdBookmark_Click(index); });
         if (index == 5)
             m_viewButton = button;
     }
@@ -172,7 +182,7 @@ void MainWindow::buildStatusBar()
         m_version->hide();
         // Cancel at the question about unsaved values keeps the version shown.
         if (!m_doc.versionClick(text))
-            m_version->setEditText(m_doc.prxversion);
+            m_version->setEditText(m_doc.prxversion());
     });
 }
 
@@ -198,7 +208,7 @@ void MainWindow::showVersionBox()
     const QRect panel = m_panels[0]->geometry();
     const QPoint topLeft = statusBar()->mapTo(this, panel.topLeft());
     m_version->setGeometry(QRect(topLeft, QSize(panel.width(), panel.height())));
-    m_version->setEditText(m_doc.prxversion);
+    m_version->setEditText(m_doc.prxversion());
     m_versionPicked = false;
     m_version->show();
     m_version->raise();
@@ -246,7 +256,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             const QString text = m_version->currentText();
             m_version->hide();
             if (!m_doc.versionEnter(text))
-                m_version->setEditText(m_doc.prxversion);
+                m_version->setEditText(m_doc.prxversion());
             return true;
         }
     }
@@ -260,7 +270,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::updateTitle()
 {
     const bool modified = m_doc.moduleOpen() && m_doc.model().firstModifiedRow() >= 0;
-    const QString title = modified ? m_doc.title() + QStringLiteral(" *") : m_doc.title();
+    const QString title = modified ? m_texts.title() + QStringLiteral(" *") : m_texts.title();
     if (windowTitle() != title)
         setWindowTitle(title);
 }
@@ -269,21 +279,21 @@ void MainWindow::syncFromDocument()
 {
     updateTitle();
     for (int i = 0; i < 3; ++i)
-        m_panels[i]->setText(m_doc.status(i + 1));
-    m_savePrx->setEnabled(m_doc.savePrxEnabled());
+        m_panels[i]->setText(m_texts.status(i + 1));
+    m_savePrx->setEnabled(m_texts.savePrxEnabled());
     m_vshTool->setEnabled(m_doc.vshToolEnabled());
-    m_vshTool->setChecked(m_doc.vshToolChecked());
-    m_viewButton->setText(BookmarkList::viewButtonCaption(m_doc.ExpertFlag));
-    if (m_version->count() != m_doc.FirmwareList.size()) {
+    m_viewButton->setText(BookmarkList::viewButtonCaption(m_doc.settings().ExpertFlag()));
+    const QStringList &firmware = m_doc.settings().FirmwareList();
+    if (m_version->count() != firmware.size()) {
         m_version->clear();
-        m_version->addItems(m_doc.FirmwareList);
+        m_version->addItems(firmware);
     }
     m_grid->syncFromDocument();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_saver.exitCheck()) {
+    if (!m_doc.exitCheck()) {
         event->ignore();
         return;
     }
@@ -298,21 +308,21 @@ void MainWindow::connectShell()
 {
     auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
     connect(action("popSave"), &QAction::triggered, this, [this] {
-        if (m_saver.save())
+        if (m_doc.save())
             showSaved();
         updateTitle();
     });
     connect(action("popSaveAs"), &QAction::triggered, this, [this] {
-        runWithDialogTitle(QStringLiteral("Save PRX As"), [this] { m_saver.saveAs(); });
+        runWithDialogTitle(QStringLiteral("Save PRX As"), [this] { m_doc.saveAs(); });
         updateTitle();
     });
     connect(action("popCompress"), &QAction::triggered, this, [this] {
-        runWithDialogTitle(QStringLiteral("Save Compressed PRX As"), [this] { m_saver.saveCompressedAs(); });
+        runWithDialogTitle(QStringLiteral("Save Compressed PRX As"), [this] { m_doc.saveCompressedAs(); });
         updateTitle();
     });
     connect(action("menuPreferences"), &QAction::triggered, this, &MainWindow::showPreferences);
     connect(action("menuAbout"), &QAction::triggered, this, &MainWindow::showAbout);
-    connect(&m_doc, &PrxDocument::listFocusRequested, this, [this] { m_grid->setFocus(); });
+    connect(&m_doc, &PrxDocument::valueFaulted, this, [this] { m_grid->setFocus(); });
 }
 
 void MainWindow::showPreferences()
@@ -372,5 +382,5 @@ void MainWindow::storeSize()
         config.write(kWindowSection, QStringLiteral("Width"), width);
         config.write(kWindowSection, QStringLiteral("Height"), height);
     }
-    m_doc.reportWriteFailure(config);
+    m_doc.settings().reportWriteFailure(config);
 }

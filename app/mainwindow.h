@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/modulesaver.h"
+#include "app/windowtexts.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -85,7 +85,7 @@ private:
     void showPreferences();
     void showAbout();
 
-    ModuleSaver m_saver;
+    WindowTexts m_texts;
     // The Preferences window stores its settings when it closes; one never
     // shown during the session stores them as the program ends.
     bool m_preferencesShown = false;

@@ -1,8 +1,6 @@
 #include "app/preferencesdialog.h"
 
 #include "app/fileassociation.h"
-#include "common/inifile.h"
-#include "common/numbertext.h"
 #include "common/prompter.h"
 #include "document/prxdocument.h"
 
@@ -20,13 +18,6 @@ const std::array<QString, 4> PreferencesDialog::Captions = {
     QStringLiteral("Grid View Text (Font Color):"), QStringLiteral("Grid View Text (Back Color):")};
 
 namespace {
-
-const QString kColors = QStringLiteral("Colors");
-
-QString colourKey(int index)
-{
-    return QStringLiteral("Color.") + QString::number(index);
-}
 
 Rgb toRgb(const QColor &c)
 {
@@ -63,10 +54,8 @@ PreferencesDialog::PreferencesDialog(PrxDocument &document, QWidget *parent)
     colours->setObjectName(QStringLiteral("Frame1"));
     auto *grid = new QGridLayout(colours);
     grid->setHorizontalSpacing(12);
-    IniFile &config = m_doc.config();
     for (int i = 0; i < 4; ++i) {
-        const auto n = NumberText::parseWhole(config.read(kColors, colourKey(i)));
-        m_colours[size_t(i)] = n && *n >= 0 && *n <= 0xFFFFFF ? Rgb::fromNumber(quint32(*n)) : fallbackColour(i);
+        m_colours[size_t(i)] = m_doc.settings().storedColour(i).value_or(fallbackColour(i));
         auto *caption = new QLabel(Captions[size_t(i)]);
         caption->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         auto *swatch = new QLabel;
@@ -86,7 +75,7 @@ PreferencesDialog::PreferencesDialog(PrxDocument &document, QWidget *parent)
 
     m_associate = new QCheckBox(QStringLiteral("Associate PRX files"));
     m_associate->setObjectName(QStringLiteral("Check1"));
-    m_associate->setChecked(m_doc.associatePrx);
+    m_associate->setChecked(m_doc.settings().associatePrx());
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     buttons->setObjectName(QStringLiteral("cmdOK"));
@@ -125,27 +114,16 @@ bool PreferencesDialog::eventFilter(QObject *watched, QEvent *event)
 
 void PreferencesDialog::storeSettings()
 {
+    Settings::Colours colours;
     for (int i = 0; i < 4; ++i)
-        m_doc.colours[size_t(i)] = m_colours[size_t(i)];
-    emit m_doc.changed();
-
-    m_doc.associatePrx = m_associate->isChecked();
+        colours[size_t(i)] = m_colours[size_t(i)];
+    const bool associate = m_associate->isChecked();
     FileAssociation association(QCoreApplication::applicationFilePath());
-    if (m_doc.associatePrx)
+    if (associate)
         association.add();
     else
         association.remove();
-
-    IniFile &config = m_doc.config();
-    {
-        IniFile::Batch batch(config);
-        for (int i = 0; i < 4; ++i)
-            config.write(kColors, colourKey(i), QString::number(m_colours[size_t(i)].toNumber()));
-        config.write(QStringLiteral("Config"), QStringLiteral("PRXassociation"),
-                     m_doc.associatePrx ? QStringLiteral("1") : QStringLiteral("0"));
-    }
-    if (!config.lastWriteOk())
-        m_doc.prompter().inform(config.lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
+    m_doc.settings().storePreferences(colours, associate);
 }
 
 void PreferencesDialog::done(int result)

@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     constexpr int kMoves = 2000;
     timer.restart();
     for (int i = 0; i < kMoves; ++i) {
-        const double y = doc.listTop + 90 + (1 + i % 38) * 210 + 100;
+        const double y = grid->state().listTop + 90 + (1 + i % 38) * 210 + 100;
         const double x = 90 + 30 + (i % 2 ? 1000 : 5300);
         const QPointF at = grid->twips(x, y, 0, 0).topLeft();
         QMouseEvent move(QEvent::MouseMove, at, grid->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);

@@ -1,5 +1,7 @@
 #include "bookmarks/bookmarkmodel.h"
 
+#include <algorithm>
+
 QString BookmarkModel::caption(int column)
 {
     static const char *const captions[] = {"Description", "Value", "Offset", "Type", "Len", "#", "File"};
@@ -99,4 +101,62 @@ void BookmarkModel::renumber()
         m_rows[size_t(k)][BookmarkRow::Number] = QString::number(k + 1);
     if (count() > 0)
         emit dataChanged(index(0, BookmarkRow::Number), index(count() - 1, BookmarkRow::Number));
+}
+
+Qt::ItemFlags BookmarkModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool BookmarkModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || index.row() >= count())
+        return false;
+    setCell(index.row(), index.column(), value.toString());
+    return true;
+}
+
+void BookmarkModel::addTypedEntry(const QString &type)
+{
+    BookmarkRow row;
+    row[BookmarkRow::Type] = type;
+    row[BookmarkRow::Len] = QStringLiteral("0");
+    row[BookmarkRow::Number] = QString::number(count() + 1);
+    row[BookmarkRow::File] = QStringLiteral("1");
+    appendRow(row);
+}
+
+void BookmarkModel::appendDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
+                                        const QString &type, const QString &file)
+{
+    if (offsets.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), count(), count() + int(offsets.size()) - 1);
+    for (const QString &offset : offsets) {
+        BookmarkRow row;
+        row[BookmarkRow::Description] = description;
+        row[BookmarkRow::Value] = value;
+        row[BookmarkRow::Offset] = offset;
+        row[BookmarkRow::Type] = type;
+        row[BookmarkRow::Len] = QStringLiteral("0");
+        row[BookmarkRow::Number] = QString::number(count() + 1);
+        row[BookmarkRow::File] = file;
+        m_rows.push_back(std::move(row));
+    }
+    endInsertRows();
+}
+
+void BookmarkModel::sortByColumn(int column, bool ascending)
+{
+    if (column < 0 || column >= BookmarkRow::ColumnCount)
+        return;
+    emit layoutAboutToBeChanged();
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const BookmarkRow &a, const BookmarkRow &b) {
+        const int c = a[column].compare(b[column], Qt::CaseInsensitive);
+        return ascending ? c < 0 : c > 0;
+    });
+    emit layoutChanged();
+    renumber();
 }

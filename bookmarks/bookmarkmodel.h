@@ -3,6 +3,7 @@
 #include "bookmarks/bookmarkrow.h"
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <vector>
 
 // The bookmark list: the only in-memory copy of the current section's entries.
@@ -21,6 +22,8 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     int count() const { return int(m_rows.size()); }
     const std::vector<BookmarkRow> &rows() const { return m_rows; }
@@ -38,6 +41,14 @@ public:
     void removeRowAt(int row);
     // The "#" cell of row k becomes k (1-based), for every row.
     void renumber();
+
+    // A new empty row of `type`, at the end, in file 1.
+    void addTypedEntry(const QString &type);
+    // One row per offset, with the same description, value, type and file.
+    void appendDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
+                             const QString &type, const QString &file);
+    // Stable sort by a column's text, without regard to case; then renumbered.
+    void sortByColumn(int column, bool ascending);
 
 private:
     std::vector<BookmarkRow> m_rows;

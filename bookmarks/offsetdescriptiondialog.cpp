@@ -52,6 +52,6 @@ void OffsetDescriptionDialog::setHits(const QString &value, const QStringList &o
 
 void OffsetDescriptionDialog::cmdOk_Click()
 {
-    m_doc.list().addDescribedRows(m_description->text(), m_value, m_offsets, m_type, m_file);
+    m_doc.model().appendDescribedRows(m_description->text(), m_value, m_offsets, m_type, m_file);
     hide();
 }

@@ -16,6 +16,9 @@ public:
     enum class Buttons { Ok, YesNo, YesNoCancel };
     enum class Answer { Ok, Yes, No, Cancel };
 
+    // The title of the program's own messages.
+    static inline const QString AppTitle = QStringLiteral("VantorEditor");
+
     virtual ~Prompter() = default;
 
     virtual Answer ask(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;

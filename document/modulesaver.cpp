@@ -8,8 +8,10 @@
 #include "document/modulepacker.h"
 #include "document/modulestage.h"
 #include "common/prompter.h"
-#include "document/prxdocument.h"
+#include "bookmarks/bookmarkmodel.h"
+#include "common/inifile.h"
 #include "document/toolrunner.h"
+#include "values/modulefiles.h"
 #include "values/valuecodec.h"
 
 #include <QDir>
@@ -123,10 +125,26 @@ QString unwritable(const QString &path)
 
 } // namespace
 
-ModuleSaver::ModuleSaver(PrxDocument &document)
-    : m_doc(document)
-    , m_prompter(document.prompter())
+QString SaveTarget::title() const
 {
+    return QFileInfo(module).fileName();
+}
+
+ModuleSaver::ModuleSaver(BookmarkModel &model, ModuleFiles &files, Prompter &prompter)
+    : m_model(model)
+    , m_files(files)
+    , m_prompter(prompter)
+{
+}
+
+bool ModuleSaver::saveList()
+{
+    if (!m_t.bookmarks)
+        return true;
+    if (BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows()) || m_t.bookmarks->lastWriteOk())
+        return true;
+    m_prompter.inform(m_t.bookmarks->lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
+    return false;
 }
 
 bool ModuleSaver::isPending(const BookmarkRow &row)
@@ -137,8 +155,8 @@ bool ModuleSaver::isPending(const BookmarkRow &row)
 
 ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
 {
-    ModuleFiles &files = m_doc.files();
-    const auto &rows = m_doc.model().rows();
+    ModuleFiles &files = m_files;
+    const auto &rows = m_model.rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         const BookmarkRow &row = rows[i];
         if (!isPending(row))
@@ -156,7 +174,7 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
         QString name;
         if (copySize) {
             size = *copySize;
-            name = m_doc.OpenedFiletitle;
+            name = m_t.title();
         } else {
             // Rows that name no module file are not written, so they can not fail.
             const int slot = slotOf(row[BookmarkRow::File]);
@@ -164,7 +182,7 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
                 return {int(i), QStringLiteral("Row %1 can not be saved: it names file 2, but %2 has no file 2 (only "
                                                "firmware 5 and later keep one).")
                                     .arg(i + 1)
-                                    .arg(m_doc.OpenedFiletitle)};
+                                    .arg(m_t.title())};
             if (slot == 0 || !files.isOpen(slot))
                 continue;
             size = files.size(slot);
@@ -192,10 +210,9 @@ bool ModuleSaver::checkValues(std::optional<qint64> copySize)
     const Fault fault = firstFault(copySize);
     if (fault.row < 0)
         return true;
-    m_doc.list().selectedRow = fault.row + 1;
-    emit m_doc.listFocusRequested();
-    emit m_doc.changed();
-    m_prompter.inform(fault.text, PrxDocument::AppTitle, Prompter::Icon::None);
+    if (m_onFault)
+        m_onFault(fault.row);
+    m_prompter.inform(fault.text, Prompter::AppTitle, Prompter::Icon::None);
     return false;
 }
 
@@ -207,35 +224,34 @@ bool ModuleSaver::fail(const QString &text)
 
 bool ModuleSaver::save()
 {
-    if (!m_doc.moduleOpen())
+    m_t = m_target ? m_target() : SaveTarget{};
+    if (!m_t.isOpen())
         return false;
     // After a failed descramble the rows of file 1 have nowhere to go: saving
     // then would drop their edits without a word.
-    if (!m_doc.files().isOpen(ModuleFiles::Working))
-        return fail(m_doc.OpenedFiletitle + QStringLiteral(" can not be saved: its working copy is not open. "
+    if (!m_files.isOpen(ModuleFiles::Working))
+        return fail(m_t.title() + QStringLiteral(" can not be saved: its working copy is not open. "
                                                           "Choose the correct PRX version first."));
     if (!checkValues())
         return false;
-    const QString error = Firmware::isScrambled(m_doc.prxversion) ? saveScrambled() : savePlain();
+    const QString error = Firmware::isScrambled(m_t.version) ? saveScrambled() : savePlain();
     if (!error.isEmpty())
-        return fail(m_doc.OpenedFiletitle + QStringLiteral(" was not saved: ") + error);
-    for (size_t i = 0; i < m_doc.model().rows().size(); ++i) {
-        const BookmarkRow &row = m_doc.model().rows()[i];
-        if (m_doc.files().isOpen(slotOf(row[BookmarkRow::File])))
-            m_doc.model().setSavedValue(int(i), row[BookmarkRow::Value]);
+        return fail(m_t.title() + QStringLiteral(" was not saved: ") + error);
+    for (size_t i = 0; i < m_model.rows().size(); ++i) {
+        const BookmarkRow &row = m_model.rows()[i];
+        if (m_files.isOpen(slotOf(row[BookmarkRow::File])))
+            m_model.setSavedValue(int(i), row[BookmarkRow::Value]);
     }
-    const bool listSaved = m_doc.SaveVT(m_doc.prxversion);
-    emit m_doc.changed();
-    return listSaved;
+    return saveList();
 }
 
 QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)
 {
-    const auto &rows = m_doc.model().rows();
+    const auto &rows = m_model.rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         const BookmarkRow &row = rows[i];
         // A type that is not written (span 0) leaves its bytes alone.
-        if (isPending(row) && slotOf(row[BookmarkRow::File]) == fileCell && m_doc.files().isOpen(fileCell) &&
+        if (isPending(row) && slotOf(row[BookmarkRow::File]) == fileCell && m_files.isOpen(fileCell) &&
             valueSpan(row).value_or(0) > 0) {
             if (const QString error = writeValue(target, slot, row, int(i) + 1); !error.isEmpty())
                 return error;
@@ -246,7 +262,7 @@ QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)
 
 QString ModuleSaver::savePlain()
 {
-    const QString module = m_doc.currentModuleFile;
+    const QString module = m_t.module;
     if (const QString why = unwritable(module); !why.isEmpty())
         return why;
     ModuleStage stage(module);
@@ -261,7 +277,7 @@ QString ModuleSaver::savePlain()
     copy.closeAll();
     if (!stage.commit(staged))
         return stage.error();
-    ModuleFiles &files = m_doc.files();
+    ModuleFiles &files = m_files;
     if (!files.open(ModuleFiles::Working, module))
         return QStringLiteral("it was written, but could not be opened again.");
     return QString();
@@ -269,8 +285,8 @@ QString ModuleSaver::savePlain()
 
 QString ModuleSaver::saveScrambled()
 {
-    ModuleFiles &files = m_doc.files();
-    const QString module = m_doc.currentModuleFile;
+    ModuleFiles &files = m_files;
+    const QString module = m_t.module;
     const QString workingCopy = files.path(ModuleFiles::Working);
     if (!QFileInfo(workingCopy).isFile())
         return QStringLiteral("its working copy %1 was deleted while it was open. Choose the PRX version again to "
@@ -288,7 +304,7 @@ QString ModuleSaver::saveScrambled()
     const QString moduleName = QFileInfo(module).fileName();
     if (!stage.isValid() || !stage.copyIn(workingCopy, copyName))
         return stage.error();
-    const QString tool = m_doc.scrambleToolPath();
+    const QString tool = m_t.scrambleTool;
     const ToolRun run = ToolRunner::run(m_prompter, tool, {QStringLiteral("-s"), copyName, moduleName}, stage.folder(),
                                         QStringLiteral("Scrambling %1...").arg(moduleName));
     if (run.outcome == ToolRun::Outcome::Cancelled)
@@ -315,7 +331,7 @@ QString ModuleSaver::saveScrambled()
     if (const QString error = writePending(result, ModuleFiles::Working, ModuleFiles::Held); !error.isEmpty())
         return error;
     std::vector<std::pair<qint64, QByteArray>> held;
-    for (const BookmarkRow &row : m_doc.model().rows()) {
+    for (const BookmarkRow &row : m_model.rows()) {
         if (isPending(row) && slotOf(row[BookmarkRow::File]) == ModuleFiles::Held && files.isOpen(ModuleFiles::Held)) {
             const qint64 at = HexText::convert(row[BookmarkRow::Offset]).offset().value_or(0);
             held.emplace_back(at, result.read(ModuleFiles::Working, at, valueSpan(row).value_or(0)));
@@ -342,24 +358,25 @@ QString ModuleSaver::chooseTarget(const QString &start)
 
 void ModuleSaver::saveAs()
 {
-    if (!m_doc.moduleOpen())
+    m_t = m_target ? m_target() : SaveTarget{};
+    if (!m_t.isOpen())
         return;
     const QString chosen = chooseTarget(m_lastSavePath);
     // The dialog offers existing files only; the working copy is never a target.
-    if (chosen.isEmpty() || !QFileInfo(chosen).isFile() || sameFile(chosen, m_doc.workingCopyPath()))
+    if (chosen.isEmpty() || !QFileInfo(chosen).isFile() || sameFile(chosen, m_t.workingCopy))
         return;
-    const bool ontoModule = sameFile(chosen, m_doc.currentModuleFile);
-    if (Firmware::isScrambled(m_doc.prxversion)) {
+    const bool ontoModule = sameFile(chosen, m_t.module);
+    if (Firmware::isScrambled(m_t.version)) {
         if (save() && !ontoModule)
-            copyOver(m_doc.currentModuleFile, chosen, false);
+            copyOver(m_t.module, chosen, false);
         return;
     }
-    if (!checkValues(QFileInfo(m_doc.currentModuleFile).size()))
+    if (!checkValues(QFileInfo(m_t.module).size()))
         return;
     // The copy gets the list's values; the module itself and its saved values
     // stay as they were, so the exit check still sees the changes.
-    if (copyOver(m_doc.currentModuleFile, chosen, true))
-        m_doc.SaveVT(m_doc.prxversion);
+    if (copyOver(m_t.module, chosen, true))
+        saveList();
 }
 
 bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValues)
@@ -376,7 +393,7 @@ bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValu
         ModuleFiles copy;
         if (!copy.open(ModuleFiles::Working, staged))
             return fail(QStringLiteral("Can not write %1.").arg(native(staged)));
-        const auto &rows = m_doc.model().rows();
+        const auto &rows = m_model.rows();
         for (size_t i = 0; i < rows.size(); ++i) {
             if (!isPending(rows[i]) || valueSpan(rows[i]).value_or(0) == 0)
                 continue;
@@ -391,33 +408,35 @@ bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValu
 
 void ModuleSaver::saveCompressedAs()
 {
-    if (!m_doc.moduleOpen())
+    m_t = m_target ? m_target() : SaveTarget{};
+    if (!m_t.isOpen())
         return;
     const QString chosen = chooseTarget(m_lastSavePath.isEmpty() ? QString() : QFileInfo(m_lastSavePath).absolutePath());
     if (chosen.isEmpty())
         return;
-    if (sameFile(chosen, m_doc.currentModuleFile) || sameFile(chosen, m_doc.workingCopyPath())) {
+    if (sameFile(chosen, m_t.module) || sameFile(chosen, m_t.workingCopy)) {
         m_prompter.inform(QStringLiteral("         PRX file is in use!         "), QStringLiteral("Error"),
                           Prompter::Icon::Information);
         return;
     }
     if (!QFileInfo(chosen).isFile() || !save())
         return;
-    ModulePacker(m_prompter).pack(m_doc.currentModuleFile,
-                                  m_doc.AppPath + QStringLiteral("header/") + m_doc.prxversion + QStringLiteral(".prx"),
+    ModulePacker(m_prompter).pack(m_t.module,
+                                  m_t.headerTemplate,
                                   chosen);
 }
 
 int ModuleSaver::firstModifiedRow()
 {
-    return m_doc.model().firstModifiedRow();
+    return m_model.firstModifiedRow();
 }
 
 bool ModuleSaver::exitCheck()
 {
-    if (!m_doc.moduleOpen() || firstModifiedRow() < 0)
+    m_t = m_target ? m_target() : SaveTarget{};
+    if (!m_t.isOpen() || firstModifiedRow() < 0)
         return true;
-    const auto answer = m_prompter.ask(m_doc.OpenedFiletitle +
+    const auto answer = m_prompter.ask(m_t.title() +
                                            QStringLiteral(" has been modified\r\nDo you want to save changes and exit?"),
                                        QStringLiteral("Confirm"), Prompter::Buttons::YesNoCancel,
                                        Prompter::Icon::Question);

@@ -1,19 +1,40 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
+class BookmarkModel;
+class IniFile;
 class ModuleFiles;
-class PrxDocument;
 class Prompter;
 struct BookmarkRow;
+
+// The open module as a save sees it.
+struct SaveTarget
+{
+    QString module;       // the module file as opened
+    QString version;      // the firmware version: its bookmark section
+    QString workingCopy;  // the working copy this program made, or empty text
+    QString scrambleTool;
+    QString headerTemplate;
+    IniFile *bookmarks = nullptr; // the bookmark file, when there is one
+
+    bool isOpen() const { return !module.isEmpty(); }
+    QString title() const;
+};
 
 // The Save PRX menu and the question about unsaved values: writing the list's
 // values into the module files, copies under other names, packed copies.
 class ModuleSaver
 {
 public:
-    explicit ModuleSaver(PrxDocument &document);
+    ModuleSaver(BookmarkModel &model, ModuleFiles &files, Prompter &prompter);
+
+    // The save works on what `target` gives at the start of each operation.
+    void setTarget(std::function<SaveTarget()> target) { m_target = std::move(target); }
+    // Called with the 0-based row whose value can not be written, before the person is told.
+    void setFaultHandler(std::function<void(int row)> handler) { m_onFault = std::move(handler); }
 
     // Value check, every changed value into its module file at its offset,
     // for firmware 5 and later the working copy scrambled back (writes made
@@ -61,8 +82,13 @@ private:
     // values when `withValues`; failures are reported.
     bool copyOver(const QString &from, const QString &to, bool withValues);
     QString chooseTarget(const QString &start);
+    bool saveList();
 
-    PrxDocument &m_doc;
+    BookmarkModel &m_model;
+    ModuleFiles &m_files;
     Prompter &m_prompter;
+    std::function<SaveTarget()> m_target;
+    std::function<void(int row)> m_onFault;
+    SaveTarget m_t;
     QString m_lastSavePath;
 };

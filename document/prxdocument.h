@@ -1,33 +1,26 @@
 #pragma once
 
-#include "bookmarks/bookmarklist.h"
 #include "bookmarks/bookmarkmodel.h"
-#include "common/inifile.h"
+#include "common/inistore.h"
+#include "document/modulesaver.h"
+#include "document/settings.h"
+#include "document/workingcopy.h"
 #include "values/modulefiles.h"
-#include "common/rgb.h"
-#include "grid/celleditor.h"
-#include "grid/gridgeometry.h"
 
 #include <QObject>
 #include <QStringList>
-#include <array>
-#include <map>
-#include <memory>
-#include <optional>
 
+class IniFile;
 class Prompter;
 
-// The application state of the main window and the operations on the open
-// module: settings, opening and version detection, the working copy, the
-// bookmark list. Windows read and change this state; they keep no copies.
+// A session's document: the settings, the open module with its working copy,
+// its version and the bookmark list of that version's section. Windows call
+// its operations and follow its signals; they keep no copies of its state.
 class PrxDocument : public QObject
 {
     Q_OBJECT
 
 public:
-    static inline const QString AppTitle = QStringLiteral("VantorEditor");
-    static inline const QString BaseTitle = QStringLiteral("VantorEditor by VT");
-
     PrxDocument(const QString &homeFolder, Prompter &prompter, QObject *parent = nullptr);
     ~PrxDocument() override;
 
@@ -49,88 +42,89 @@ public:
     static QString GetLongFilename(const QString &sShortName);
     bool SetBookmark();
     void ReloadBookmark();
-    // Before the list is dropped: the editor's typed text into the list, then
-    // the exit check's question when values differ from their saved values.
-    // False when the list must stay as it is.
+    // Before the list is dropped: pending edits into the list (aboutToDropList),
+    // then the exit check's question when values differ from their saved
+    // values. False when the list must stay as it is.
     bool mayDropList();
     // The list into the current bookmark file; a failed write is reported and gives false.
     bool SaveVT(const QString &section);
-    // Tells the person why the last write of `file` failed; true when it did not.
-    bool reportWriteFailure(const IniFile &file);
     // Replaces the packed module file by the module it holds and reopens it as
     // file 1. False, with the cause told, when it could not: file 1 is closed.
     bool unpackCurrentModule();
 
-    // State read by the windows.
-    QString AppPath;
-    QStringList FirmwareList;
-    QString prxversion;
-    bool ExpertFlag = true;
-    QString bookmarkFolder;
-    QString prxtempname;
-    QString OpenedFiletitle;
-    QString currentModuleFile;
-    QString currentBookmarkFile;
-    qint32 BeginOffset = 0;
-    double ScrollScale = 1.0;
-    float listTop = GridGeometry::ListTopAtRest;
-    GridGeometry::ListScroll scroll;
-    QStringList XMBmenu;
-    QStringList XMBmain;
-    std::array<std::optional<Rgb>, 4> colours;
-    bool associatePrx = false;
+    // The Save PRX menu and the exit check (see ModuleSaver).
+    bool save() { return m_saver.save(); }
+    void saveAs() { m_saver.saveAs(); }
+    void saveCompressedAs() { m_saver.saveCompressedAs(); }
+    bool exitCheck() { return m_saver.exitCheck(); }
+    int firstModifiedRow() { return m_saver.firstModifiedRow(); }
+    const QString &lastSavePath() const { return m_saver.lastSavePath(); }
+    SaveTarget saveTarget();
 
-    const QString &title() const { return m_title; }
-    const QString &status(int panel) const { return m_status[size_t(panel - 1)]; }
-    bool savePrxEnabled() const { return m_savePrxEnabled; }
+    Settings &settings() { return m_settings; }
+    const Settings &settings() const { return m_settings; }
+    IniFile &config() { return m_settings.config(); }
+    const QString &prxversion() const { return m_prxversion; }
+    const QString &prxtempname() const { return m_prxtempname; }
+    const QString &OpenedFiletitle() const { return m_openedFiletitle; }
+    const QString &currentModuleFile() const { return m_currentModuleFile; }
+    const QString &currentBookmarkFile() const { return m_currentBookmarkFile; }
+    qint32 BeginOffset() const { return m_beginOffset; }
+    const QStringList &XMBmenu() const { return m_xmbMenu; }
+    const QStringList &XMBmain() const { return m_xmbMain; }
+    // The open module is a vshmain whose section says where its tables begin.
     bool vshToolEnabled() const { return m_vshToolEnabled; }
-    bool vshToolChecked() const { return m_vshToolChecked; }
+    // The file name the window's title shows, or empty text.
+    const QString &titledModule() const { return m_titledModule; }
 
-    bool moduleOpen() const { return !currentModuleFile.isEmpty(); }
+    bool moduleOpen() const { return !m_currentModuleFile.isEmpty(); }
     // The working copy this program made for the open module, or empty text.
-    QString workingCopyPath() const;
-    QString scrambleToolPath() const;
-    QString configPath() const { return AppPath + QStringLiteral("Config.ini"); }
+    QString workingCopyPath() const { return m_workingCopy.path(); }
 
     ModuleFiles &files() { return m_files; }
-    CellEditor &editor() { return m_editor; }
-    BookmarkList &list() { return m_list; }
+    const ModuleFiles &files() const { return m_files; }
     BookmarkModel &model() { return m_model; }
-    IniFile &config() { return ini(configPath()); }
-    IniFile &bookmarks() { return ini(currentBookmarkFile); }
-    IniFile &ini(const QString &path);
+    const BookmarkModel &model() const { return m_model; }
+    IniFile &bookmarks() { return ini(m_currentBookmarkFile); }
+    IniFile &ini(const QString &path) { return m_inis.file(path); }
     Prompter &prompter() { return m_prompter; }
-
-    void writeExpertmode();
 
 signals:
     void changed();
+    // The settings are read.
+    void started();
+    // A module was opened: its bookmark file and size are to be shown.
+    void moduleShown();
+    // The version in use changed: by the person's choice, or by an open.
+    void versionChanged(bool chosen);
     void vshToolVisibilityRequested(bool visible);
-    // The value check found fault with the selected row: the list takes the focus.
-    void listFocusRequested();
+    // The list is about to be replaced or asked about: pending edits go in now.
+    void aboutToDropList();
+    // A value of the 0-based row can not be saved; the person is told next.
+    void valueFaulted(int row);
 
 private:
     void openModule(bool fromMenu);
-    // Descrambles the module into a new working copy (file 1, with the module
-    // as file 2). On failure says why and leaves no working copy.
     bool makeWorkingCopy();
-    void dropWorkingCopy();
     void writeSkeleton();
-    void setStatusAfterOpen();
-    void setTitle(const QString &title);
+    void setTitledModule(const QString &title);
 
     Prompter &m_prompter;
+    IniStore m_inis;
+    Settings m_settings;
     ModuleFiles m_files;
     BookmarkModel m_model;
-    CellEditor m_editor{*this};
-    BookmarkList m_list{*this};
-    std::map<QString, std::unique_ptr<IniFile>> m_inis;
-    QString m_title = BaseTitle;
-    std::array<QString, 3> m_status = {QStringLiteral("PRX Version:"), QStringLiteral("Bookmark:"),
-                                       QStringLiteral("Filesize:")};
-    bool m_savePrxEnabled = false;
+    WorkingCopy m_workingCopy{m_files, m_prompter};
+    ModuleSaver m_saver{m_model, m_files, m_prompter};
+
+    QString m_prxversion;
+    QString m_prxtempname;
+    QString m_openedFiletitle;
+    QString m_currentModuleFile;
+    QString m_currentBookmarkFile;
+    qint32 m_beginOffset = 0;
+    QStringList m_xmbMenu;
+    QStringList m_xmbMain;
     bool m_vshToolEnabled = false;
-    bool m_vshToolChecked = false;
-    // Only a file this program had the tool write is ever deleted as the working copy.
-    QString m_workingCopy;
+    QString m_titledModule;
 };

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "bookmarks/bookmarkrow.h"
+#include "bookmarks/editrules.h"
 #include "grid/gridgeometry.h"
 
 #include <QString>
 
-class PrxDocument;
+class BookmarkModel;
+class ModuleFiles;
+class Prompter;
 
 // The floating in-place editor's rules, without a widget: where it sits, what
 // it shows, and what a change of its text does to the bookmark list. The
@@ -14,12 +17,16 @@ class PrxDocument;
 class CellEditor
 {
 public:
-    enum class Change { Mirrored, Applied, Refused };
+    using Change = EditRules::Change;
 
-    explicit CellEditor(PrxDocument &document) : m_doc(document) {}
+    CellEditor(BookmarkModel &model, ModuleFiles &files, Prompter &prompter)
+        : m_model(model), m_files(files), m_prompter(prompter)
+    {
+    }
 
-    // Pointer motion, in twips from the list's cell origin (header row is row 0).
-    void place(double x, double y, const GridGeometry::Widths &widths);
+    // Pointer motion, in twips from the list's cell origin (header row is row 0),
+    // over a list whose top is at `listTop`.
+    void place(double x, double y, const GridGeometry::Widths &widths, double listTop);
     void focusIn();
     // Escape: the cell gets back the text it had when the editor took the
     // focus, and the editor lets go of it.
@@ -59,9 +66,10 @@ public:
 private:
     Change refuse();
     Change apply(int row, const QString &before, const QString &newText);
-    void reread(int row, const QString &offsetText);
 
-    PrxDocument &m_doc;
+    BookmarkModel &m_model;
+    ModuleFiles &m_files;
+    Prompter &m_prompter;
     // The row whose cell the editor shows, and whether it holds typed text that is not in it.
     int m_shownRow = 0;
     bool m_unapplied = false;

@@ -52,6 +52,7 @@ constexpr int kWheelRows = 3;
 GridView::GridView(PrxDocument &document, QWidget *parent)
     : QWidget(parent)
     , m_doc(document)
+    , m_state(document)
 {
     // Twips become pixels at the screen's resolution, never so small that a
     // row is lower than a line of text.
@@ -87,6 +88,7 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, signal, this, [this] { syncScroll(); update(); });
     connect(model, &QAbstractItemModel::modelReset, this, [this] { syncScroll(); update(); });
+    connect(&m_state, &GridState::changed, this, &GridView::syncFromDocument);
 
     syncFromDocument();
 }
@@ -115,7 +117,7 @@ double GridView::clientHeight() const
 
 GridGeometry::Widths GridView::columnWidths() const
 {
-    return GridGeometry::widenedLayout(m_doc.ExpertFlag, GridGeometry::listWidth(clientWidth()));
+    return GridGeometry::widenedLayout(m_doc.settings().ExpertFlag(), GridGeometry::listWidth(clientWidth()));
 }
 
 QRect GridView::listBand() const
@@ -127,7 +129,7 @@ QRect GridView::listBand() const
 QPointF GridView::toCellOrigin(QPointF pixels) const
 {
     return QPointF(pixels.x() / m_scale - (GridGeometry::ListLeft + GridGeometry::CellInsetX),
-                   pixels.y() / m_scale - (m_doc.listTop + GridGeometry::CellInsetY));
+                   pixels.y() / m_scale - (m_state.listTop + GridGeometry::CellInsetY));
 }
 
 double GridView::cellLeft(const GridGeometry::Widths &widths, int editColumn) const
@@ -145,7 +147,7 @@ QRect GridView::cellRect(int row, int editColumn) const
     if (column < 0)
         return {};
     return twips(GridGeometry::ListLeft + GridGeometry::CellInsetX + cellLeft(widths, editColumn),
-                 m_doc.listTop + GridGeometry::CellInsetY + double(row) * GridGeometry::RowPitch,
+                 m_state.listTop + GridGeometry::CellInsetY + double(row) * GridGeometry::RowPitch,
                  widths[size_t(column)], GridGeometry::RowPitch);
 }
 
@@ -156,7 +158,7 @@ int GridView::travel() const
 
 double GridView::offset() const
 {
-    return GridGeometry::ListTopAtRest - double(m_doc.listTop);
+    return GridGeometry::ListTopAtRest - double(m_state.listTop);
 }
 
 void GridView::scrollToOffset(double wanted)
@@ -165,14 +167,14 @@ void GridView::scrollToOffset(double wanted)
     // the list where this band wants it is found through its scale.
     const double target = std::clamp(wanted, 0.0, double(travel()));
     const int rows = m_doc.model().count();
-    const int maximum = m_doc.scroll.maximum;
+    const int maximum = m_state.scroll.maximum;
     double scale = maximum != 0 ? GridGeometry::scrollScale(rows, maximum) : 1.0;
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
     const int position = int(std::lround(target / scale));
-    if (position == m_doc.scroll.position && std::abs(offset() - target) < scale)
+    if (position == m_state.scroll.position && std::abs(offset() - target) < scale)
         return;
-    m_doc.list().scrollTo(position);
+    m_state.scrollTo(position);
 }
 
 void GridView::syncScroll()
@@ -241,12 +243,12 @@ void GridView::moveFocus(int rows, int columns)
 
 void GridView::editFocusCell()
 {
-    if (m_doc.model().count() == 0 || m_doc.editor().EditLock)
+    if (m_doc.model().count() == 0 || m_state.editor().EditLock)
         return;
     moveFocus(0, 0);
     const GridGeometry::Widths widths = columnWidths();
     const double width = widths[size_t(GridGeometry::columnOfEdit(m_focusColumn))];
-    m_doc.editor().place(cellLeft(widths, m_focusColumn) + width / 2,
+    m_state.place(cellLeft(widths, m_focusColumn) + width / 2,
                          (m_focusRow + 0.5) * GridGeometry::RowPitch, widths);
     syncEditor();
     if (m_editor->isVisible())
@@ -255,7 +257,7 @@ void GridView::editFocusCell()
 
 void GridView::leaveEditor()
 {
-    const CellEditor &e = m_doc.editor();
+    const CellEditor &e = m_state.editor();
     if (e.EditRow >= 1 && e.EditColumn >= 1)
         setFocusCell(std::min(e.EditRow, m_doc.model().count()), e.EditColumn);
     setFocus(Qt::OtherFocusReason);
@@ -265,8 +267,8 @@ void GridView::syncFromDocument()
 {
     syncScroll();
     QPalette editorPalette = m_editor->palette();
-    editorPalette.setColor(QPalette::Text, toColor(m_doc.colours[0], palette().color(QPalette::WindowText)));
-    editorPalette.setColor(QPalette::Base, toColor(m_doc.colours[1], palette().color(QPalette::Window)));
+    editorPalette.setColor(QPalette::Text, toColor(m_doc.settings().colours()[0], palette().color(QPalette::WindowText)));
+    editorPalette.setColor(QPalette::Base, toColor(m_doc.settings().colours()[1], palette().color(QPalette::Window)));
     m_editor->setPalette(editorPalette);
     if (m_focusRow > m_doc.model().count())
         m_focusRow = m_doc.model().count();
@@ -276,7 +278,7 @@ void GridView::syncFromDocument()
 
 void GridView::syncEditor()
 {
-    const CellEditor &e = m_doc.editor();
+    const CellEditor &e = m_state.editor();
     if (m_editor->text() != e.text)
         m_editor->setText(e.text);
     m_editor->setAlignment((e.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
@@ -287,7 +289,7 @@ void GridView::syncEditor()
 
 void GridView::rowsChanged(int first, int last)
 {
-    const double top = m_doc.listTop + GridGeometry::CellInsetY + double(first + 1) * GridGeometry::RowPitch;
+    const double top = m_state.listTop + GridGeometry::CellInsetY + double(first + 1) * GridGeometry::RowPitch;
     const QRect rows = twips(GridGeometry::ListLeft, top, GridGeometry::listWidth(clientWidth()),
                              double(last - first + 1) * GridGeometry::RowPitch);
     update(rows.adjusted(0, -1, 0, 1) & listBand());
@@ -306,7 +308,7 @@ void GridView::mouseMoveEvent(QMouseEvent *event)
     if (!listBand().contains(event->position().toPoint()))
         return;
     const QPointF at = toCellOrigin(event->position());
-    m_doc.editor().place(at.x(), at.y(), columnWidths());
+    m_state.place(at.x(), at.y(), columnWidths());
     syncEditor();
 }
 
@@ -322,14 +324,14 @@ void GridView::mousePressEvent(QMouseEvent *event)
         for (int column : GridGeometry::DisplayOrder) {
             right += widths[size_t(column)];
             if (widths[size_t(column)] > 0 && at.x() < right) {
-                m_doc.list().sortByColumn(column);
+                m_list.sortByColumn(column);
                 return;
             }
         }
     } else if (row >= 1 && row <= m_doc.model().count()) {
         const GridGeometry::Hit hit = GridGeometry::hitTest(widths, at.x());
         setFocusCell(row, hit.editColumn > 0 && hit.width > 0 ? hit.editColumn : m_focusColumn);
-        m_doc.list().list_1_ItemClick(row);
+        m_state.list_1_ItemClick(row);
     }
 }
 
@@ -394,17 +396,17 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_editor) {
         switch (event->type()) {
         case QEvent::FocusIn:
-            m_doc.editor().focusIn();
+            m_state.editor().focusIn();
             // After the click that gave the focus has placed the caret.
             QTimer::singleShot(0, m_editor, [this] { m_editor->selectAll(); });
             break;
         case QEvent::FocusOut:
-            m_doc.editor().focusOut();
+            m_state.editor().focusOut();
             break;
         case QEvent::KeyPress: {
             const auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Escape) {
-                m_doc.editor().cancelEdit();
+                m_state.editor().cancelEdit();
                 syncEditor();
                 leaveEditor();
                 return true;
@@ -413,7 +415,7 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
                 leaveEditor();
                 return true;
             }
-            m_doc.editor().keyTyped(typedCode(key));
+            m_state.editor().keyTyped(typedCode(key));
             break;
         }
         default:
@@ -425,8 +427,8 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
 
 void GridView::editorEdited(const QString &text)
 {
-    if (m_doc.editor().textChanged(text) == CellEditor::Change::Refused) {
-        m_editor->setText(m_doc.editor().text);
+    if (m_state.editor().textChanged(text) == CellEditor::Change::Refused) {
+        m_editor->setText(m_state.editor().text);
         m_editor->deselect();
         m_editor->setCursorPosition(int(m_editor->text().size()));
     }
@@ -468,15 +470,15 @@ void GridView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect band = listBand();
     const QRect dirty = event->rect() & band;
-    const QColor text = toColor(m_doc.colours[2], palette().color(QPalette::WindowText));
-    const QColor back = toColor(m_doc.colours[3], palette().color(QPalette::Base));
+    const QColor text = toColor(m_doc.settings().colours()[2], palette().color(QPalette::WindowText));
+    const QColor back = toColor(m_doc.settings().colours()[3], palette().color(QPalette::Base));
     const GridGeometry::Widths widths = columnWidths();
     painter.fillRect(dirty, back);
     painter.save();
     painter.setClipRect(dirty);
     painter.setPen(text);
 
-    const double origin = m_doc.listTop + GridGeometry::CellInsetY;
+    const double origin = m_state.listTop + GridGeometry::CellInsetY;
     const int rows = m_doc.model().count();
     // Only the rows the dirty part of the band shows: a moving editor repaints one or two.
     const double dirtyTop = dirty.top() / m_scale;
@@ -485,7 +487,7 @@ void GridView::paintEvent(QPaintEvent *event)
     const int last = std::min(rows, int(std::ceil((dirtyBottom - origin) / GridGeometry::RowPitch)));
     for (int r = first; r <= last; ++r) {
         const double y = origin + double(r) * GridGeometry::RowPitch;
-        if (r >= 1 && r == m_doc.list().selectedRow) {
+        if (r >= 1 && r == m_state.selectedRow) {
             const QRect line =
                 twips(GridGeometry::ListLeft, y, GridGeometry::listWidth(clientWidth()), GridGeometry::RowPitch);
             painter.fillRect(line, palette().color(QPalette::Highlight));
@@ -497,7 +499,7 @@ void GridView::paintEvent(QPaintEvent *event)
         }
     }
     if (hasFocus() && m_focusRow >= 1 && m_focusRow <= rows) {
-        const bool selected = m_focusRow == m_doc.list().selectedRow;
+        const bool selected = m_focusRow == m_state.selectedRow;
         QPen pen(selected ? palette().color(QPalette::HighlightedText) : text);
         pen.setStyle(Qt::DotLine);
         painter.setPen(pen);

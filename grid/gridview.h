@@ -1,6 +1,8 @@
 #pragma once
 
+#include "grid/bookmarklist.h"
 #include "grid/gridgeometry.h"
+#include "grid/gridstate.h"
 
 #include <QWidget>
 
@@ -24,6 +26,8 @@ public:
     double pixelsPerTwip() const { return m_scale; }
     QLineEdit *editor() const { return m_editor; }
     QScrollBar *scrollBar() const { return m_scrollBar; }
+    GridState &state() { return m_state; }
+    BookmarkList &list() { return m_list; }
     QSize sizeHint() const override;
 
     // Twips of the current size, counted from the classic size so that the
@@ -73,6 +77,8 @@ private:
     void paintRow(QPainter &painter, int row, double y, bool header, const GridGeometry::Widths &widths);
 
     PrxDocument &m_doc;
+    GridState m_state;
+    BookmarkList m_list{m_doc, m_state};
     double m_scale = 1.0 / 15;
     QLineEdit *m_editor = nullptr;
     QScrollBar *m_scrollBar = nullptr;

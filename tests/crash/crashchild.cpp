@@ -2,7 +2,6 @@
 //   crash_child vt|config|save5|pack|unpack HOME [FILE]
 // The crash-safety test kills it at random moments and judges the files it leaves.
 #include "bookmarks/bookmarkrow.h"
-#include "document/modulesaver.h"
 #include "common/prompter.h"
 #include "document/prxdocument.h"
 
@@ -51,7 +50,6 @@ int main(int argc, char **argv)
     ScriptPrompter prompter(args.value(3));
     PrxDocument doc(home, prompter);
     doc.startUp();
-    ModuleSaver saver(doc);
 
     if (op == QLatin1String("config")) {
         doc.versionEnter(QStringLiteral("4.05"));
@@ -75,16 +73,16 @@ int main(int argc, char **argv)
             row[BookmarkRow::File] = QStringLiteral("1");
             doc.model().appendRow(row);
         }
-        return doc.SaveVT(doc.prxversion) ? 0 : 1;
+        return doc.SaveVT(doc.prxversion()) ? 0 : 1;
     }
     // Rows of the demo list: 0 a Float, 6 a Float in the scrambled code, 8 a Float in file 2.
     setValue(doc, 0, QStringLiteral("7.25"));
     setValue(doc, 6, QStringLiteral("-3.5"));
     setValue(doc, 8, QStringLiteral("42"));
     if (op == QLatin1String("save5"))
-        return saver.save() ? 0 : 1;
+        return doc.save() ? 0 : 1;
     if (op == QLatin1String("pack")) {
-        saver.saveCompressedAs();
+        doc.saveCompressedAs();
         return 0;
     }
     return 2;

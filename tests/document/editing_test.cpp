@@ -1,5 +1,7 @@
-#include "document/modulesaver.h"
 #include "documenttest.h"
+#include "grid/bookmarklist.h"
+#include "grid/celleditor.h"
+#include "grid/gridstate.h"
 #include "values/valuecodec.h"
 #include "tools/mkdemo/demofixture.h"
 
@@ -28,11 +30,11 @@ float floatIn(const QByteArray &bytes, qint64 at)
 
 // Keys as the grid forwards them: pointer over the cell, a click into the
 // editor (whose text is then all selected), one character at a time.
-void typeInto(PrxDocument &doc, double x, int row, const QString &chars)
+void typeInto(GridState &grid, double x, int row, const QString &chars)
 {
-    CellEditor &editor = doc.editor();
+    CellEditor &editor = grid.editor();
     editor.focusOut();
-    editor.place(x, rowY(row), GridGeometry::layout(true));
+    grid.place(x, rowY(row), GridGeometry::layout(true));
     editor.focusIn();
     QString text;
     for (const QChar c : chars) {
@@ -51,7 +53,7 @@ protected:
     {
         doc->openFromCommandLine(home.module4());
         ASSERT_TRUE(doc->moduleOpen());
-        ASSERT_EQ(doc->prxversion, "4.05");
+        ASSERT_EQ(doc->prxversion(), "4.05");
         prompter.calls.clear();
     }
     QString value(int row) const { return doc->model().cell(row - 1, BookmarkRow::Value); }
@@ -60,19 +62,19 @@ protected:
 struct DropPath
 {
     const char *name;
-    std::function<void(PrxDocument &, FakePrompter &, const QString &other)> run;
+    std::function<void(PrxDocument &, BookmarkList &, FakePrompter &, const QString &other)> run;
 };
 
 const DropPath kPaths[] = {
     {"open another module from the menu",
-     [](PrxDocument &doc, FakePrompter &prompter, const QString &other) {
+     [](PrxDocument &doc, BookmarkList &, FakePrompter &prompter, const QString &other) {
          prompter.files.push_back(other);
          doc.openFromMenu();
      }},
-    {"version by Enter", [](PrxDocument &doc, FakePrompter &, const QString &) { doc.versionEnter("4.05"); }},
-    {"version by a click", [](PrxDocument &doc, FakePrompter &, const QString &) { doc.versionClick("4.05"); }},
+    {"version by Enter", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionEnter("4.05"); }},
+    {"version by a click", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionClick("4.05"); }},
     {"Refresh Bookmark",
-     [](PrxDocument &doc, FakePrompter &, const QString &) { doc.list().cmdBookmark_Click(BookmarkList::RefreshBookmark); }},
+     [](PrxDocument &, BookmarkList &list, FakePrompter &, const QString &) { list.cmdBookmark_Click(BookmarkList::RefreshBookmark); }},
 };
 
 TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
@@ -86,11 +88,11 @@ TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
             const QByteArray module = TestHome::readAll(home.module4());
             // Each case types a value that no earlier Yes has saved.
             const float typed = 2.5f + float(k++);
-            typeInto(*doc, kValue, 1, QString::number(typed));
+            typeInto(*grid, kValue, 1, QString::number(typed));
             ASSERT_EQ(value(1), QString::number(typed));
             prompter.answers.push_back(answer);
 
-            path.run(*doc, prompter, home.module5());
+            path.run(*doc, *list, prompter, home.module5());
 
             ASSERT_EQ(prompter.count("ask"), 1);
             const auto ask = std::find_if(prompter.calls.begin(), prompter.calls.end(),
@@ -98,7 +100,7 @@ TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
             EXPECT_EQ(ask->text.toStdString(), kQuestion.toStdString());
             EXPECT_EQ(ask->buttons, Prompter::Buttons::YesNoCancel);
             if (answer == Prompter::Answer::Cancel) {
-                EXPECT_EQ(doc->currentModuleFile, QFileInfo(home.module4()).canonicalFilePath());
+                EXPECT_EQ(doc->currentModuleFile(), QFileInfo(home.module4()).canonicalFilePath());
                 EXPECT_EQ(value(1), QString::number(typed)) << "Cancel keeps the list as it is";
                 EXPECT_EQ(doc->model().firstModifiedRow(), 0);
                 EXPECT_EQ(TestHome::readAll(home.module4()), module);
@@ -116,13 +118,13 @@ TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
 TEST_F(ListDropTest, NothingChangedAsksNothing)
 {
     open4();
-    typeInto(*doc, kDescription, 2, "Renamed"); // a description is no value
+    typeInto(*grid, kDescription, 2, "Renamed"); // a description is no value
     for (const DropPath &path : kPaths) {
         SCOPED_TRACE(path.name);
         if (!doc->moduleOpen())
             doc->openFromCommandLine(home.module4());
         prompter.calls.clear();
-        path.run(*doc, prompter, home.module5());
+        path.run(*doc, *list, prompter, home.module5());
         EXPECT_EQ(prompter.count("ask"), 0);
     }
 }
@@ -131,11 +133,11 @@ TEST_F(ListDropTest, TextStillInTheEditorCountsAsAnEdit)
 {
     open4();
     // Escape let go of the edit; what is typed afterwards sits in the editor only.
-    typeInto(*doc, kValue, 1, "3");
-    doc->editor().cancelEdit();
+    typeInto(*grid, kValue, 1, "3");
+    grid->editor().cancelEdit();
     ASSERT_EQ(value(1), "1.5");
-    doc->editor().keyTyped('4');
-    doc->editor().textChanged("4");
+    grid->editor().keyTyped('4');
+    grid->editor().textChanged("4");
     ASSERT_EQ(value(1), "1.5");
     prompter.answers.push_back(Prompter::Answer::Cancel);
     prompter.files.push_back(home.module5());
@@ -146,10 +148,10 @@ TEST_F(ListDropTest, TextStillInTheEditorCountsAsAnEdit)
     // Text that its cell would refuse does not get in that way either.
     restart();
     open4();
-    typeInto(*doc, kValue, 1, "5");
-    doc->editor().cancelEdit();
-    doc->editor().textChanged("5x");
-    doc->list().cmdBookmark_Click(BookmarkList::RefreshBookmark);
+    typeInto(*grid, kValue, 1, "5");
+    grid->editor().cancelEdit();
+    grid->editor().textChanged("5x");
+    list->cmdBookmark_Click(BookmarkList::RefreshBookmark);
     EXPECT_EQ(prompter.count("ask"), 0);
     EXPECT_EQ(value(1), "1.5");
 }
@@ -158,22 +160,22 @@ TEST_F(ListDropTest, EveryReloadClearsTheSelectionAndTheEditor)
 {
     open4();
     const int rows = doc->model().count();
-    doc->list().list_1_ItemClick(3);
+    grid->list_1_ItemClick(3);
     doc->versionEnter("4.05");
-    EXPECT_EQ(doc->list().selectedRow, 0);
-    doc->list().cmdBookmark_Click(BookmarkList::RemoveOffset);
+    EXPECT_EQ(grid->selectedRow, 0);
+    list->cmdBookmark_Click(BookmarkList::RemoveOffset);
     EXPECT_EQ(doc->model().count(), rows) << "Remove Offset after a version reload removes nothing";
 
-    doc->list().list_1_ItemClick(3);
+    grid->list_1_ItemClick(3);
     doc->ReloadBookmark();
-    doc->list().cmdBookmark_Click(BookmarkList::RemoveOffset);
+    list->cmdBookmark_Click(BookmarkList::RemoveOffset);
     EXPECT_EQ(doc->model().count(), rows);
 
     // An editor held over a row of the old list edits nothing of the new one.
-    typeInto(*doc, kDescription, 4, "x");
+    typeInto(*grid, kDescription, 4, "x");
     doc->versionClick("4.05");
-    EXPECT_FALSE(doc->editor().visible);
-    doc->editor().textChanged("xy");
+    EXPECT_FALSE(grid->editor().visible);
+    grid->editor().textChanged("xy");
     EXPECT_NE(doc->model().cell(3, BookmarkRow::Description), "xy");
 }
 
@@ -185,11 +187,11 @@ TEST_F(ListDropTest, AStringWithTrailingBlanksLooksSaved)
     open4();
     EXPECT_EQ(value(5), "Net  ");
     EXPECT_EQ(doc->model().firstModifiedRow(), -1);
-    doc->list().sortByColumn(0);
+    list->sortByColumn(0);
     EXPECT_EQ(doc->model().firstModifiedRow(), -1);
     doc->ReloadBookmark();
     EXPECT_EQ(doc->model().firstModifiedRow(), -1);
-    ASSERT_TRUE(ModuleSaver(*doc).save());
+    ASSERT_TRUE(doc->save());
     EXPECT_EQ(TestHome::readAll(home.module4()), module);
 }
 
@@ -203,6 +205,7 @@ TEST(LocaleChild, ShowsTypesAndSavesWithThePoint)
     home.answerAssociation();
     FakePrompter prompter;
     PrxDocument doc(home.path(), prompter);
+    GridState grid(doc);
     doc.startUp();
     doc.openFromCommandLine(home.module4());
     ASSERT_TRUE(doc.moduleOpen());
@@ -212,9 +215,9 @@ TEST(LocaleChild, ShowsTypesAndSavesWithThePoint)
     EXPECT_EQ(ValueCodec::formatFloat(-0.00001f), "-1E-05");
     EXPECT_FALSE(ValueCodec::parseFloat("2,75")) << "the comma is no separator";
 
-    typeInto(doc, kValue, 1, "2.75");
+    typeInto(grid, kValue, 1, "2.75");
     ASSERT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
-    ASSERT_TRUE(ModuleSaver(doc).save()) << prompter.messages().join(" | ").toStdString();
+    ASSERT_TRUE(doc.save()) << prompter.messages().join(" | ").toStdString();
     EXPECT_EQ(floatIn(TestHome::readAll(home.module4()), kClockAt), 2.75f);
     EXPECT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
 }

@@ -23,17 +23,17 @@ TEST_F(OpenTest, CommandLineOpensFirmware5ThroughAWorkingCopy)
 {
     doc->openFromCommandLine(home.module5());
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
-    EXPECT_EQ(doc->title(), "VantorEditor by VT   [vshmain.prx]");
-    EXPECT_EQ(doc->prxversion, "5.00");
-    EXPECT_EQ(doc->status(1), "PRX Version:  5.00");
-    EXPECT_EQ(doc->status(2), "Bookmark:  " + home.bookmarks());
-    EXPECT_EQ(doc->status(3), QStringLiteral("Filesize:  %1 bytes").arg(DemoFixture::moduleSize("5.00")));
-    EXPECT_TRUE(doc->savePrxEnabled());
+    EXPECT_EQ(texts->title(), "VantorEditor by VT   [vshmain.prx]");
+    EXPECT_EQ(doc->prxversion(), "5.00");
+    EXPECT_EQ(texts->status(1), "PRX Version:  5.00");
+    EXPECT_EQ(texts->status(2), "Bookmark:  " + home.bookmarks());
+    EXPECT_EQ(texts->status(3), QStringLiteral("Filesize:  %1 bytes").arg(DemoFixture::moduleSize("5.00")));
+    EXPECT_TRUE(texts->savePrxEnabled());
     EXPECT_TRUE(doc->vshToolEnabled());
-    EXPECT_EQ(doc->BeginOffset, qint32(DemoFixture::kBeginOffset));
+    EXPECT_EQ(doc->BeginOffset(), qint32(DemoFixture::kBeginOffset));
     EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00")) << "code values come from the descrambled copy";
     EXPECT_EQ(column(BookmarkRow::Number).first(), "1");
-    EXPECT_EQ(doc->XMBmenu, DemoFixture::subMenuItems());
+    EXPECT_EQ(doc->XMBmenu(), DemoFixture::subMenuItems());
 
     const QString workingCopy = home.file("demo/vshmain.bin");
     EXPECT_EQ(TestHome::readAll(workingCopy), DemoFixture::plainModule("5.00"));
@@ -51,7 +51,7 @@ TEST_F(OpenTest, CommandLineOpensFirmware5ThroughAWorkingCopy)
 TEST_F(OpenTest, Firmware4OpensTheModuleItselfWithoutFile2)
 {
     doc->openFromCommandLine(home.module4());
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
     EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Held));
     EXPECT_EQ(doc->files().path(ModuleFiles::Working), home.module4());
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/4.05/vshmain.bin")));
@@ -90,8 +90,8 @@ TEST_F(OpenTest, UnknownSizeWritesASkeletonOnlyFromTheMenu)
     prompter.files.push_back(copy);
     doc->openFromMenu();
     EXPECT_FALSE(doc->moduleOpen());
-    EXPECT_FALSE(doc->savePrxEnabled());
-    EXPECT_EQ(doc->status(3), QStringLiteral("Filesize:  %1 bytes").arg(module.size()));
+    EXPECT_FALSE(texts->savePrxEnabled());
+    EXPECT_EQ(texts->status(3), QStringLiteral("Filesize:  %1 bytes").arg(module.size()));
     IniFile vt(home.bookmarks());
     const QString size = QString::number(module.size());
     EXPECT_EQ(vt.read("9.99", "PRXSize"), size);
@@ -104,14 +104,14 @@ TEST_F(OpenTest, UnknownSizeWritesASkeletonOnlyFromTheMenu)
 
     prompter.files.push_back(other);
     doc->openFromMenu();
-    EXPECT_EQ(doc->prxversion, "6.20") << "the last matching version of the list wins";
+    EXPECT_EQ(doc->prxversion(), "6.20") << "the last matching version of the list wins";
 }
 
 TEST_F(OpenTest, SizeIsComparedAsANumber)
 {
     IniFile(home.bookmarks()).write("4.05", "PRXSize", "0" + QString::number(DemoFixture::moduleSize("4.05")));
     doc->openFromCommandLine(home.module4());
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
 }
 
 TEST_F(OpenTest, CancelledDialogKeepsTheOpenModule)
@@ -131,7 +131,7 @@ TEST_F(OpenTest, OpeningAnotherModuleDropsTheWorkingCopy)
     prompter.files.push_back(home.module4());
     doc->openFromMenu();
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
     EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Held));
 }
 
@@ -152,13 +152,13 @@ TEST_F(OpenTest, VersionChoiceByEnterAndByClick)
 {
     doc->openFromCommandLine(home.module5());
     doc->versionEnter("4.05");
-    EXPECT_EQ(doc->status(1), "PRX Version: 4.05");
+    EXPECT_EQ(texts->status(1), "PRX Version: 4.05");
     EXPECT_EQ(IniFile(home.config()).read("Config", "PRXversion"), "4.05");
     EXPECT_TRUE(doc->files().isOpen(ModuleFiles::Held)) << "Enter only switches the section";
     EXPECT_EQ(column(BookmarkRow::Description).size(), DemoFixture::entries("4.05").size());
 
     doc->versionClick("5.00");
-    EXPECT_EQ(doc->status(1), "PRX Version: 5.00");
+    EXPECT_EQ(texts->status(1), "PRX Version: 5.00");
     EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
     EXPECT_TRUE(prompter.messages().isEmpty());
 }
@@ -195,7 +195,7 @@ TEST_F(OpenTest, AModuleNamedBinIsNeverItsOwnWorkingCopy)
     TestHome::writeAll(module, stored);
     doc->openFromCommandLine(module);
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
-    EXPECT_EQ(doc->prxversion, "5.00") << "the bookmark file of vshmain.bin is vshmain.vt";
+    EXPECT_EQ(doc->prxversion(), "5.00") << "the bookmark file of vshmain.bin is vshmain.vt";
     EXPECT_EQ(doc->workingCopyPath(), home.file("keep/vshmain.work.bin"));
     EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
     EXPECT_EQ(TestHome::readAll(module), stored);
@@ -236,8 +236,8 @@ TEST_F(OpenTest, ShortAndExtensionlessModuleNames)
         prompter.calls.clear();
         doc->openFromCommandLine(module);
         EXPECT_TRUE(prompter.messages().isEmpty()) << name;
-        EXPECT_EQ(doc->currentBookmarkFile, home.file("bookmarks/" + ModuleFiles::baseName(name) + ".vt"));
-        EXPECT_EQ(doc->prxversion, "5.00") << name;
+        EXPECT_EQ(doc->currentBookmarkFile(), home.file("bookmarks/" + ModuleFiles::baseName(name) + ".vt"));
+        EXPECT_EQ(doc->prxversion(), "5.00") << name;
         EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00")) << name;
         EXPECT_EQ(doc->workingCopyPath(), home.file("demo/" + ModuleFiles::baseName(name) + ".bin"));
         doc->closeModule();

@@ -185,7 +185,7 @@ TEST_F(PackTest, PackedModuleUnpacksThroughTheOpenPath)
     doc->openFromCommandLine(home.module4());
     EXPECT_EQ(prompter.messages().first(), "Can not read PRX file, try to decompress?");
     EXPECT_TRUE(TestHome::readAll(home.module4()) == original) << "byte for byte";
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
 }
 
 TEST_F(PackTest, FailuresNameTheirCauseAndLeaveNoOutput)

@@ -60,7 +60,7 @@ protected:
     void open(const QString &version)
     {
         doc->openFromCommandLine(version == "5.00" ? home.module5() : home.module4());
-        ASSERT_EQ(doc->prxversion, version);
+        ASSERT_EQ(doc->prxversion(), version);
         prompter.calls.clear();
     }
     void edit(int row, const QString &value) { doc->model().setCell(row, BookmarkRow::Value, value); }
@@ -72,8 +72,6 @@ protected:
         TestHome::writeAll(path, "an older file");
         return path;
     }
-
-    ModuleSaver saver() { return ModuleSaver(*doc); }
 };
 
 class SaveByVersion : public SaveTest, public ::testing::WithParamInterface<const char *>
@@ -88,7 +86,7 @@ TEST_P(SaveByVersion, ValuesLandAtTheirOffsetsAndTheSnapshotIsRenewed)
     edit(kIntegerRow, "-300");
     edit(kStringRow, "Theme");
     edit(kCodeRow, "0.125");
-    ASSERT_TRUE(saver().save());
+    ASSERT_TRUE(doc->save());
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
 
     const bool scrambled = version == "5.00";
@@ -109,7 +107,7 @@ TEST_P(SaveByVersion, ValuesLandAtTheirOffsetsAndTheSnapshotIsRenewed)
     for (const auto &[row, text] : {std::pair{kFloatRow, "2.5"}, {kIntegerRow, "-300"}, {kStringRow, "Theme"},
                                     {kCodeRow, "0.125"}, {1, "12.25"}})
         EXPECT_EQ(snapshot(row), text);
-    EXPECT_EQ(saver().firstModifiedRow(), -1);
+    EXPECT_EQ(doc->firstModifiedRow(), -1);
     EXPECT_EQ(IniFile(home.bookmarks()).read(version, "entry.5.description"), "Sub-menu label") << "SaveVT wrote the list";
 
     doc->closeModule();
@@ -124,7 +122,7 @@ TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
 {
     open("5.00");
     edit(kHeldRow, "0.875");
-    ASSERT_TRUE(saver().save());
+    ASSERT_TRUE(doc->save());
     EXPECT_EQ(floatIn(TestHome::readAll(home.module5()), kHeldAt), 0.875f);
     EXPECT_EQ(floatIn(TestHome::readAll(home.file("demo/vshmain.bin")), kHeldAt), 0.25f) << "file 1 is not touched";
 
@@ -132,7 +130,7 @@ TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
     const QByteArray colour("\x11\x22\x33\x44", 4);
     ASSERT_TRUE(doc->files().write(ModuleFiles::Held, DemoFixture::kFontStart, colour));
     edit(kFloatRow, "7");
-    ASSERT_TRUE(saver().save());
+    ASSERT_TRUE(doc->save());
     const QByteArray stored = TestHome::readAll(home.module5());
     EXPECT_EQ(floatIn(stored, kHeldAt), 0.875f) << "replayed again at the second save";
     EXPECT_EQ(stored.mid(DemoFixture::kFontStart, 4), colour);
@@ -198,9 +196,9 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         const QByteArray module = TestHome::readAll(home.module4());
         const QByteArray vt = TestHome::readAll(home.bookmarks());
         int focus = 0;
-        QObject::connect(doc.get(), &PrxDocument::listFocusRequested, [&] { ++focus; });
+        QObject::connect(doc.get(), &PrxDocument::valueFaulted, [&] { ++focus; });
 
-        EXPECT_EQ(saver().save(), c.passes);
+        EXPECT_EQ(doc->save(), c.passes);
         if (c.passes) {
             EXPECT_TRUE(prompter.messages().isEmpty());
             continue;
@@ -208,7 +206,7 @@ TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)
         ASSERT_EQ(prompter.count("inform"), 1);
         EXPECT_EQ(prompter.calls.back().text.toStdString(), c.message);
         EXPECT_EQ(prompter.calls.back().title, "VantorEditor");
-        EXPECT_EQ(doc->list().selectedRow, c.row + 1);
+        EXPECT_EQ(grid->selectedRow, c.row + 1);
         EXPECT_EQ(focus, 1);
         EXPECT_TRUE(TestHome::readAll(home.module4()) == module) << "nothing written into the module";
         EXPECT_TRUE(TestHome::readAll(home.bookmarks()) == vt) << "nor into the bookmark file";
@@ -222,7 +220,7 @@ TEST_F(SaveTest, SaveAsBefore5WritesTheCopyAndLeavesTheModule)
     edit(kFloatRow, "3.5");
     const QString target = existingTarget("copy.prx");
     prompter.files.push_back(target);
-    saver().saveAs();
+    doc->saveAs();
     EXPECT_TRUE(prompter.messages().isEmpty());
 
     QByteArray expected = original;
@@ -231,7 +229,7 @@ TEST_F(SaveTest, SaveAsBefore5WritesTheCopyAndLeavesTheModule)
     EXPECT_TRUE(TestHome::readAll(target) == expected);
     EXPECT_TRUE(TestHome::readAll(home.module4()) == original);
     EXPECT_EQ(snapshot(kFloatRow), "1.5") << "the module's saved value stays";
-    EXPECT_EQ(saver().firstModifiedRow(), kFloatRow) << "so the exit check still asks";
+    EXPECT_EQ(doc->firstModifiedRow(), kFloatRow) << "so the exit check still asks";
     EXPECT_TRUE(QDir(home.file("out")).entryList(QDir::Files) == QStringList{"copy.prx"});
 }
 
@@ -241,13 +239,12 @@ TEST_F(SaveTest, SaveAsFrom5SavesThenCopiesTheModule)
     edit(kCodeRow, "9.5");
     const QString target = existingTarget("copy.prx");
     prompter.files.push_back(target);
-    ModuleSaver s = saver();
-    s.saveAs();
+    doc->saveAs();
     EXPECT_EQ(floatIn(descrambled(home.module5()), kCodeAt), 9.5f);
     EXPECT_TRUE(TestHome::readAll(target) == TestHome::readAll(home.module5()));
-    EXPECT_EQ(saver().firstModifiedRow(), -1);
+    EXPECT_EQ(doc->firstModifiedRow(), -1);
 
-    s.saveAs();
+    doc->saveAs();
     EXPECT_EQ(prompter.calls.back().kind, "save");
     EXPECT_EQ(prompter.calls.back().text, target) << "the dialog starts with the last chosen path";
 }
@@ -258,7 +255,7 @@ TEST_F(SaveTest, SaveAsOntoAMissingFileDoesNothing)
     edit(kFloatRow, "3.5");
     const QString target = home.file("nowhere.prx");
     prompter.files.push_back(target);
-    saver().saveAs();
+    doc->saveAs();
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_EQ(snapshot(kFloatRow), "1.5");
 }
@@ -269,7 +266,7 @@ TEST_F(SaveTest, SaveCompressedAsRefusesTheOpenModule)
     edit(kFloatRow, "3.5");
     const QByteArray before = TestHome::readAll(home.module5());
     prompter.files.push_back(home.module5());
-    saver().saveCompressedAs();
+    doc->saveCompressedAs();
     EXPECT_EQ(prompter.messages(), QStringList{"         PRX file is in use!         "});
     EXPECT_EQ(prompter.calls.back().title, "Error");
     EXPECT_EQ(prompter.calls.back().icon, Prompter::Icon::Information);
@@ -287,8 +284,7 @@ TEST_F(SaveTest, SaveCompressedAsSavesThenPacks)
         edit(kFloatRow, "4.5");
         const QString target = existingTarget("packed.prx");
         prompter.files.push_back(target);
-        ModuleSaver s = saver();
-        s.saveCompressedAs();
+        doc->saveCompressedAs();
         EXPECT_EQ(prompter.messages(), QStringList{"Compression Complete!"});
         EXPECT_EQ(prompter.calls.front().kind, "save");
         EXPECT_EQ(prompter.calls.front().text, "") << "no start folder yet";
@@ -302,7 +298,7 @@ TEST_F(SaveTest, SaveCompressedAsSavesThenPacks)
         EXPECT_TRUE(GzipCodec::decompress(packed.mid(336, streamSize)) == saved) << "the module as saved";
 
         prompter.calls.clear();
-        s.saveCompressedAs();
+        doc->saveCompressedAs();
         EXPECT_EQ(prompter.calls.front().text, home.file("out")) << "the folder chosen last time";
     }
 }
@@ -334,7 +330,7 @@ TEST_F(SaveTest, ExitCheck)
         if (c.answer)
             prompter.answers.push_back(*c.answer);
 
-        EXPECT_EQ(saver().exitCheck(), c.proceeds);
+        EXPECT_EQ(doc->exitCheck(), c.proceeds);
         EXPECT_EQ(prompter.count("ask"), c.answer ? 1 : 0);
         if (c.answer) {
             EXPECT_EQ(prompter.calls.front().text, question);
@@ -350,11 +346,11 @@ TEST_F(SaveTest, ExitCheck)
 
 TEST_F(SaveTest, ExitCheckWithoutAModuleOrAfterSaveAsksNothing)
 {
-    EXPECT_TRUE(saver().exitCheck());
+    EXPECT_TRUE(doc->exitCheck());
     open("4.05");
     edit(kIntegerRow, "12");
-    ASSERT_TRUE(saver().save());
-    EXPECT_TRUE(saver().exitCheck());
+    ASSERT_TRUE(doc->save());
+    EXPECT_TRUE(doc->exitCheck());
     EXPECT_EQ(prompter.count("ask"), 0);
 }
 
@@ -367,15 +363,15 @@ TEST_F(SaveTest, OpeningAnotherModuleAsksAboutUnsavedValues)
     prompter.answers.push_back(Prompter::Answer::Cancel);
     doc->openFromMenu();
     EXPECT_EQ(prompter.count("ask"), 1);
-    EXPECT_EQ(doc->prxversion, "5.00") << "Cancel keeps the open module";
-    EXPECT_EQ(doc->prxtempname, home.module5());
+    EXPECT_EQ(doc->prxversion(), "5.00") << "Cancel keeps the open module";
+    EXPECT_EQ(doc->prxtempname(), home.module5());
     EXPECT_EQ(doc->model().cell(kFloatRow, BookmarkRow::Value), "6.5");
     EXPECT_TRUE(QFileInfo::exists(home.file("demo/vshmain.bin")));
 
     prompter.files.push_back(home.module4());
     prompter.answers.push_back(Prompter::Answer::Yes);
     doc->openFromMenu();
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
     EXPECT_EQ(floatIn(descrambled(home.module5()), kFloatAt), 6.5f) << "Yes saved the module first";
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
 
@@ -384,7 +380,7 @@ TEST_F(SaveTest, OpeningAnotherModuleAsksAboutUnsavedValues)
     prompter.files.push_back(home.module5());
     prompter.answers.push_back(Prompter::Answer::No);
     doc->openFromMenu();
-    EXPECT_EQ(doc->prxversion, "5.00");
+    EXPECT_EQ(doc->prxversion(), "5.00");
     EXPECT_TRUE(TestHome::readAll(home.module4()) == module4) << "No discards the edits";
 }
 
@@ -399,7 +395,7 @@ TEST_F(SaveTest, NothingIsSavedWithoutAWorkingCopy)
     const QByteArray before = TestHome::readAll(home.module5());
     prompter.calls.clear();
     edit(0, "3");
-    EXPECT_FALSE(saver().save());
+    EXPECT_FALSE(doc->save());
     ASSERT_EQ(prompter.count("inform"), 1);
     EXPECT_TRUE(prompter.calls[0].text.startsWith("vshmain.prx can not be saved"));
     EXPECT_EQ(prompter.calls[0].title, "Error");
@@ -438,7 +434,7 @@ TEST_F(SaveTest, ValuesNobodyChangedKeepTheirBytes)
     }
     open("4.05");
     edit(kFloatRow, "7.25");
-    ASSERT_TRUE(saver().save());
+    ASSERT_TRUE(doc->save());
 
     QByteArray expected = module;
     const float edited = 7.25f;

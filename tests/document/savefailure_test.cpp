@@ -45,13 +45,12 @@ protected:
     // was and the exit check still asks about the edit.
     void expectRefused(const QString &module, const QByteArray &before, const QString &cause)
     {
-        ModuleSaver saver(*doc);
-        EXPECT_FALSE(saver.save());
+        EXPECT_FALSE(doc->save());
         ASSERT_EQ(prompter.count("inform"), 1);
         EXPECT_TRUE(prompter.calls.back().text.contains(cause)) << qPrintable(prompter.calls.back().text);
         EXPECT_EQ(prompter.calls.back().title, "Error");
         EXPECT_TRUE(TestHome::readAll(module) == before) << "the module is as it was";
-        EXPECT_GE(saver.firstModifiedRow(), 0) << "the edit is still unsaved";
+        EXPECT_GE(doc->firstModifiedRow(), 0) << "the edit is still unsaved";
     }
 };
 
@@ -81,7 +80,7 @@ TEST_F(SaveFailureTest, AFailingScrambleToolLeavesTheModuleAndTheEditsUnsaved)
 
         // Exit answered Yes: the save fails, so the window stays and keeps its working copy.
         prompter.answers.push_back(Prompter::Answer::Yes);
-        EXPECT_FALSE(ModuleSaver(*doc).exitCheck());
+        EXPECT_FALSE(doc->exitCheck());
         EXPECT_TRUE(QFileInfo::exists(home.file("demo/vshmain.bin")));
         EXPECT_TRUE(QDir(home.file("demo")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                         .filter(".vantor-stage")
@@ -118,7 +117,7 @@ TEST_F(SaveFailureTest, AReadOnlyModuleIsNotReplaced)
     QFile::setPermissions(home.module4(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     const int status = inChild(
         [&] {
-            const bool saved = ModuleSaver(*doc).save();
+            const bool saved = doc->save();
             return !saved && prompter.calls.back().text.contains("is read-only") && doc->model().firstModifiedRow() == 0;
         },
         true);
@@ -134,7 +133,7 @@ TEST_F(SaveFailureTest, AFullDiskLeavesTheModuleAsItWas)
     const QByteArray before = TestHome::readAll(home.module4());
     const int status = inChild(
         [&] {
-            const bool saved = ModuleSaver(*doc).save();
+            const bool saved = doc->save();
             return !saved && prompter.calls.back().text.contains(home.path()) && doc->model().firstModifiedRow() == 0;
         },
         false, 4096);

@@ -1,3 +1,4 @@
+#include "app/windowtexts.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "tests/support/fakeprompter.h"
@@ -15,11 +16,13 @@ struct StartUp
         if (!config.isNull())
             TestHome::writeAll(dir.filePath("Config.ini"), config);
         doc = std::make_unique<PrxDocument>(dir.path(), prompter);
+        texts = std::make_unique<WindowTexts>(*doc);
         doc->startUp();
     }
     QTemporaryDir dir;
     FakePrompter prompter;
     std::unique_ptr<PrxDocument> doc;
+    std::unique_ptr<WindowTexts> texts;
 };
 
 TEST(StartUp, ReadsFirmwareViewModeAndBookmarkFolder)
@@ -32,21 +35,21 @@ TEST(StartUp, ReadsFirmwareViewModeAndBookmarkFolder)
     };
     for (const auto &c : cases) {
         StartUp s(c.config);
-        EXPECT_EQ(s.doc->FirmwareList, c.firmware);
-        EXPECT_EQ(s.doc->ExpertFlag, c.expert);
+        EXPECT_EQ(s.doc->settings().FirmwareList(), c.firmware);
+        EXPECT_EQ(s.doc->settings().ExpertFlag(), c.expert);
         const QString expected = *c.folder ? QString::fromLatin1(c.folder) : s.dir.filePath("bookmarks");
-        EXPECT_EQ(s.doc->bookmarkFolder, expected);
+        EXPECT_EQ(s.doc->settings().bookmarkFolder(), expected);
     }
 }
 
 TEST(StartUp, MissingConfigReadsDefaultEverywhere)
 {
     StartUp s{QByteArray()};
-    EXPECT_EQ(s.doc->prxversion, "Default");
-    EXPECT_EQ(s.doc->status(1), "PRX Version:  Default");
-    EXPECT_FALSE(s.doc->savePrxEnabled());
-    EXPECT_EQ(s.doc->title(), "VantorEditor by VT");
-    for (const auto &colour : s.doc->colours)
+    EXPECT_EQ(s.doc->prxversion(), "Default");
+    EXPECT_EQ(s.texts->status(1), "PRX Version:  Default");
+    EXPECT_FALSE(s.texts->savePrxEnabled());
+    EXPECT_EQ(s.texts->title(), "VantorEditor by VT");
+    for (const auto &colour : s.doc->settings().colours())
         EXPECT_FALSE(colour.has_value());
 }
 
@@ -61,16 +64,16 @@ TEST(StartUp, AsksTheAssociationQuestionOnlyOnFirstRun)
 
     StartUp answered("[Config]\nPRXassociation=1\n");
     EXPECT_EQ(answered.prompter.count("ask"), 0);
-    EXPECT_TRUE(answered.doc->associatePrx);
+    EXPECT_TRUE(answered.doc->settings().associatePrx());
 }
 
 TEST(StartUp, ColoursAreWindowsColourNumbers)
 {
     StartUp s("[Config]\nPRXassociation=0\n[Colors]\nColor.0=255\nColor.1=16711680\nColor.2=blue\nColor.3=\n");
-    EXPECT_EQ(s.doc->colours[0], (Rgb{255, 0, 0}));
-    EXPECT_EQ(s.doc->colours[1], (Rgb{0, 0, 255}));
-    EXPECT_FALSE(s.doc->colours[2].has_value());
-    EXPECT_FALSE(s.doc->colours[3].has_value());
+    EXPECT_EQ(s.doc->settings().colours()[0], (Rgb{255, 0, 0}));
+    EXPECT_EQ(s.doc->settings().colours()[1], (Rgb{0, 0, 255}));
+    EXPECT_FALSE(s.doc->settings().colours()[2].has_value());
+    EXPECT_FALSE(s.doc->settings().colours()[3].has_value());
 }
 
 } // namespace

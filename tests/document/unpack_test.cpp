@@ -215,7 +215,7 @@ TEST_F(UnpackTest, YesUnpacksEveryMemberInPlaceAndDetectsTheVersion)
     EXPECT_EQ(prompter.calls[0].buttons, Prompter::Buttons::YesNo);
     EXPECT_EQ(prompter.messages(), QStringList{"Can not read PRX file, try to decompress?"});
     EXPECT_TRUE(TestHome::readAll(home.module4()) == module()) << "100352 bytes, not the first member's 1000";
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
     EXPECT_TRUE(doc->moduleOpen());
     EXPECT_EQ(doc->files().path(ModuleFiles::Working), home.module4());
 }
@@ -258,7 +258,7 @@ TEST_F(UnpackTest, AFailedUnpackSaysWhyAndLeavesThePackedModule)
         EXPECT_EQ(folderEntries(home.module4()), before);
         EXPECT_FALSE(doc->moduleOpen());
         EXPECT_FALSE(doc->files().isOpen(ModuleFiles::Working));
-        EXPECT_FALSE(doc->savePrxEnabled());
+        EXPECT_FALSE(texts->savePrxEnabled());
         restart();
     }
 }
@@ -319,7 +319,7 @@ TEST_F(UnpackTest, AFolderOrAnUnreadableModuleIsNamed)
     prompter.files.push_back(folder);
     doc->openFromMenu();
     EXPECT_EQ(prompter.messages(), QStringList{isFolder});
-    EXPECT_EQ(doc->currentModuleFile, home.module4()) << "the open module stays open";
+    EXPECT_EQ(doc->currentModuleFile(), home.module4()) << "the open module stays open";
 
     const auto seen = ChildRun::run([&] {
         if (!ChildRun::becomeNobody())
@@ -327,7 +327,7 @@ TEST_F(UnpackTest, AFolderOrAnUnreadableModuleIsNamed)
         prompter.calls.clear();
         prompter.files.push_back(locked);
         doc->openFromMenu();
-        QString out = prompter.messages().join('\n') + '\n' + doc->currentModuleFile + '\n';
+        QString out = prompter.messages().join('\n') + '\n' + doc->currentModuleFile() + '\n';
         auto fresh = std::make_unique<PrxDocument>(home.path(), prompter);
         fresh->startUp();
         prompter.calls.clear();

@@ -21,11 +21,11 @@ protected:
         doc->openFromCommandLine(home.module4());
         ASSERT_TRUE(doc->moduleOpen());
     }
-    CellEditor &editor() { return doc->editor(); }
+    CellEditor &editor() { return grid->editor(); }
     void edit(double x, int row)
     {
         editor().focusOut();
-        editor().place(x, rowY(row), GridGeometry::layout(true));
+        grid->place(x, rowY(row), GridGeometry::layout(true));
         editor().focusIn();
         editor().text.clear(); // the focus selects all: the first key replaces it
     }
@@ -46,7 +46,7 @@ protected:
 
 TEST_F(CellEditorTest, PlacementFollowsThePointerUntilLocked)
 {
-    editor().place(kValue, rowY(2), GridGeometry::layout(true));
+    grid->place(kValue, rowY(2), GridGeometry::layout(true));
     EXPECT_TRUE(editor().visible);
     EXPECT_EQ(editor().EditColumn, 2);
     EXPECT_EQ(editor().EditRow, 2);
@@ -55,18 +55,18 @@ TEST_F(CellEditorTest, PlacementFollowsThePointerUntilLocked)
     EXPECT_DOUBLE_EQ(editor().left, 90 + 30 + 650 + 4565);
     EXPECT_DOUBLE_EQ(editor().top, 165 + 90 + 2 * 210);
 
-    editor().place(kFile, rowY(3), GridGeometry::layout(true));
+    grid->place(kFile, rowY(3), GridGeometry::layout(true));
     EXPECT_EQ(editor().maxLength, 1);
-    editor().place(100, rowY(3), GridGeometry::layout(true));
+    grid->place(100, rowY(3), GridGeometry::layout(true));
     EXPECT_FALSE(editor().visible) << "over the # column";
 
-    editor().place(kDescription, rowY(1), GridGeometry::layout(true));
-    editor().place(kDescription, rowY(50), GridGeometry::layout(true));
+    grid->place(kDescription, rowY(1), GridGeometry::layout(true));
+    grid->place(kDescription, rowY(50), GridGeometry::layout(true));
     EXPECT_EQ(editor().EditRow, 1) << "below the last row the editor stays, and so does its row";
     EXPECT_EQ(editor().text, "Clock text scale");
 
     editor().focusIn();
-    editor().place(kValue, rowY(4), GridGeometry::layout(true));
+    grid->place(kValue, rowY(4), GridGeometry::layout(true));
     EXPECT_EQ(editor().EditColumn, 1) << "a locked editor does not follow the pointer";
 }
 
@@ -169,8 +169,8 @@ TEST_F(CellEditorTest, TheEditorEditsTheRowItIsDrawnOver)
     const QString lastDescription = cell(last, BookmarkRow::Description);
     // Over row 2's Description; out of the list to the left, down, and back
     // in below the last row: no motion reaches the list on the way.
-    editor().place(kDescription, rowY(2), GridGeometry::layout(true));
-    editor().place(kDescription, rowY(last + 3), GridGeometry::layout(true));
+    grid->place(kDescription, rowY(2), GridGeometry::layout(true));
+    grid->place(kDescription, rowY(last + 3), GridGeometry::layout(true));
     ASSERT_TRUE(editor().visible);
     EXPECT_DOUBLE_EQ(editor().top, 165 + 90 + 2 * 210) << "drawn over row 2";
     editor().focusIn();
@@ -181,8 +181,8 @@ TEST_F(CellEditorTest, TheEditorEditsTheRowItIsDrawnOver)
 
     // Hidden over the "#" column, it is not shown again below the last row.
     editor().focusOut();
-    editor().place(100, rowY(3), GridGeometry::layout(true));
-    editor().place(kDescription, rowY(last + 1), GridGeometry::layout(true));
+    grid->place(100, rowY(3), GridGeometry::layout(true));
+    grid->place(kDescription, rowY(last + 1), GridGeometry::layout(true));
     EXPECT_FALSE(editor().visible);
 }
 

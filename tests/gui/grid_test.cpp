@@ -55,7 +55,7 @@ protected:
     // The middle of a cell: x in twips from the cell origin, row 1-based (0 is the caption row).
     QPoint cellPoint(double x, int row) const
     {
-        const double y = doc->listTop + 90 + row * 210 + 105;
+        const double y = grid()->state().listTop + 90 + row * 210 + 105;
         return grid()->twips(90 + 30 + x, y, 0, 0).topLeft();
     }
     void wheel(int delta)
@@ -120,10 +120,10 @@ TEST_F(GridWindowTest, AddOffsetOn40RowsStartsTheScrollBar)
     EXPECT_TRUE(bar->isEnabled());
     EXPECT_EQ(bar->maximum(), 170);
     EXPECT_EQ(bar->value(), 70);
-    EXPECT_FLOAT_EQ(doc->listTop, 165 - 70);
+    EXPECT_FLOAT_EQ(grid()->state().listTop, 165 - 70);
 
     bar->setValue(170);
-    EXPECT_FLOAT_EQ(doc->listTop, -5);
+    EXPECT_FLOAT_EQ(grid()->state().listTop, -5);
     EXPECT_FALSE(editor()->isVisible());
 }
 
@@ -149,7 +149,7 @@ TEST_F(GridWindowTest, ViewButtonSwitchesLayoutAndCaption)
     EXPECT_EQ(button->text(), "View Offsets");
     EXPECT_EQ(IniFile(home.config()).read("Config", "Expertmode"), "0");
     QTest::mouseMove(grid(), cellPoint(9760, 1));
-    EXPECT_EQ(doc->editor().EditColumn, 6) << "right of Value everything is the hidden File column";
+    EXPECT_EQ(grid()->state().editor().EditColumn, 6) << "right of Value everything is the hidden File column";
     EXPECT_FALSE(editor()->isVisible());
 }
 
@@ -158,7 +158,7 @@ TEST_F(GridWindowTest, TypedOffsetRepaintsTheValueCellAtOnce)
     open();
     const QString before = doc->model().cell(0, BookmarkRow::Value);
     QTest::mouseMove(grid(), cellPoint(7000, 1));
-    ASSERT_EQ(doc->editor().EditColumn, 3);
+    ASSERT_EQ(grid()->state().editor().EditColumn, 3);
     QTest::mouseClick(editor(), Qt::LeftButton);
     QCoreApplication::processEvents();
     ASSERT_TRUE(editor()->hasFocus());
@@ -200,13 +200,13 @@ TEST_F(GridWindowTest, ArrowsMoveTheFocusCellAndEnterOrF2EditsIt)
     EXPECT_EQ(doc->model().cell(1, BookmarkRow::Value), "12.25") << "Escape gives the cell its text back";
     EXPECT_EQ(editor()->text(), "12.25");
     EXPECT_TRUE(grid()->hasFocus());
-    EXPECT_FALSE(doc->editor().EditLock);
+    EXPECT_FALSE(grid()->state().editor().EditLock);
 
     QTest::keyClick(grid(), Qt::Key_Left);
     QTest::keyClick(grid(), Qt::Key_F2);
     QCoreApplication::processEvents();
     ASSERT_TRUE(editor()->hasFocus());
-    EXPECT_EQ(doc->editor().EditColumn, 1);
+    EXPECT_EQ(grid()->state().editor().EditColumn, 1);
     EXPECT_EQ(editor()->text(), doc->model().cell(1, BookmarkRow::Description));
 }
 
@@ -216,15 +216,15 @@ TEST_F(GridWindowTest, WheelAndPageKeysScrollAndKeepTheFocusCellShown)
     auto *bar = window->findChild<QScrollBar *>("Vscroll");
     ASSERT_TRUE(bar->isEnabled());
     wheel(-120);
-    EXPECT_FLOAT_EQ(doc->listTop, 165 - 3 * 210);
+    EXPECT_FLOAT_EQ(grid()->state().listTop, 165 - 3 * 210);
     EXPECT_EQ(bar->value(), 3 * 210);
     wheel(240);
-    EXPECT_FLOAT_EQ(doc->listTop, 165) << "never above the first row";
+    EXPECT_FLOAT_EQ(grid()->state().listTop, 165) << "never above the first row";
 
     QTest::mouseClick(grid(), Qt::LeftButton, {}, cellPoint(1000, 1));
     QTest::keyClick(grid(), Qt::Key_PageDown);
-    EXPECT_LT(doc->listTop, 165);
-    EXPECT_EQ(bar->value(), int(165 - doc->listTop));
+    EXPECT_LT(grid()->state().listTop, 165);
+    EXPECT_EQ(bar->value(), int(165 - grid()->state().listTop));
     EXPECT_GT(grid()->focusRow(), 30);
     for (int i = 0; i < 10; ++i)
         QTest::keyClick(grid(), Qt::Key_PageDown);
@@ -235,7 +235,7 @@ TEST_F(GridWindowTest, WheelAndPageKeysScrollAndKeepTheFocusCellShown)
     for (int i = 0; i < 99; ++i)
         QTest::keyClick(grid(), Qt::Key_Up);
     EXPECT_EQ(grid()->focusRow(), 1);
-    EXPECT_FLOAT_EQ(doc->listTop, 165) << "moving the focus up scrolled the first row back into view";
+    EXPECT_FLOAT_EQ(grid()->state().listTop, 165) << "moving the focus up scrolled the first row back into view";
 }
 
 TEST_F(GridWindowTest, TheGridGrowsWithTheWindowAndItsButtonsStayAtTheBottom)
@@ -251,14 +251,14 @@ TEST_F(GridWindowTest, TheGridGrowsWithTheWindowAndItsButtonsStayAtTheBottom)
     QCoreApplication::processEvents();
     EXPECT_NEAR(bar->maximum(), 60 * 210 - 8440 - 2100, 20);
     EXPECT_EQ(bar->value(), bar->maximum()) << "the list moves back down to fill the taller band";
-    EXPECT_NEAR(165 - doc->listTop, bar->maximum(), 2);
+    EXPECT_NEAR(165 - grid()->state().listTop, bar->maximum(), 2);
     EXPECT_GT(bar->geometry().left(), grid()->twips(9990, 0, 0, 0).left()) << "the list widened";
     EXPECT_LT(grid()->height() - add->geometry().bottom(), grid()->twips(0, 0, 0, 200).height());
 
     window->resize(classic + QSize(0, grid()->twips(0, 0, 0, 60 * 210).height()));
     QCoreApplication::processEvents();
     EXPECT_FALSE(bar->isEnabled()) << "every row fits";
-    EXPECT_FLOAT_EQ(doc->listTop, 165);
+    EXPECT_FLOAT_EQ(grid()->state().listTop, 165);
 
     window->resize(100, 100);
     QCoreApplication::processEvents();

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, VersionBoxSwitchesOnlyOnADeliberateChoice)
     QTest::mouseMove(list->viewport(), list->visualRect(item).center());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
     QCoreApplication::processEvents();
-    EXPECT_EQ(doc->prxversion, "4.05");
+    EXPECT_EQ(doc->prxversion(), "4.05");
     EXPECT_EQ(doc->model().count(), DemoFixture::entries("4.05").size());
 }
 

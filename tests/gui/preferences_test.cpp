@@ -96,7 +96,7 @@ TEST_F(ShellTest, ClosingPreferencesStoresAndAppliesTheColours)
     EXPECT_EQ(prompter.count("colour"), 5);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(config("Colors", QStringLiteral("Color.%1").arg(i)), QString::number(chosen[i].toNumber()));
-        EXPECT_EQ(doc->colours[size_t(i)], chosen[i]);
+        EXPECT_EQ(doc->settings().colours()[size_t(i)], chosen[i]);
     }
     EXPECT_EQ(config("Colors", "Color.1"), "3302600") << "decimal, red in the lowest byte";
     const QPalette editor = window->grid()->editor()->palette();
@@ -136,7 +136,7 @@ TEST_F(ShellTest, AssociationIsAddedAndRemovedInTheXdgFolders)
 
     closePreferences([](PreferencesDialog &dialog) { dialog.findChild<QCheckBox *>("Check1")->setChecked(true); });
     EXPECT_EQ(config("Config", "PRXassociation"), "1");
-    EXPECT_TRUE(doc->associatePrx);
+    EXPECT_TRUE(doc->settings().associatePrx());
     const QString entry = text(FileAssociation::desktopEntryPath());
     EXPECT_TRUE(entry.contains("MimeType=application/x-psp-prx;\n"));
     EXPECT_TRUE(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" %f\n")) << entry.toStdString();
@@ -185,7 +185,11 @@ TEST_F(ShellTest, ExecLineQuotesTheProgramPath)
 
 TEST_F(ShellTest, ExitStoresThePreferencesOfAWindowNeverShown)
 {
-    doc->associatePrx = true; // the first-run question answered Yes
+    IniFile(home.config()).write("Config", "PRXassociation", "1");
+    window.reset();
+    doc = std::make_unique<PrxDocument>(home.path(), prompter);
+    window = std::make_unique<MainWindow>(*doc);
+    doc->startUp();
     window->show();
     window->close();
     EXPECT_EQ(config("Config", "PRXassociation"), "1");
@@ -207,7 +211,7 @@ TEST_F(ShellTest, ExitCheckKeepsTheWindowOpen)
     prompter.answers.push_back(Prompter::Answer::Yes);
     EXPECT_FALSE(window->close()) << "Save stopped by the value check";
     EXPECT_EQ(prompter.messages().last(), "Enter a valid value\n\nRow 1 (Clock text scale): \"two\" is not a number.");
-    EXPECT_EQ(doc->list().selectedRow, 1);
+    EXPECT_EQ(window->grid()->state().selectedRow, 1);
     EXPECT_TRUE(QFileInfo::exists(workingCopy));
 
     prompter.answers.push_back(Prompter::Answer::No);

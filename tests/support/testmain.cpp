@@ -1,4 +1,10 @@
+#ifdef VANTOR_GUI_TESTS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,6 +18,6 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", desktop.filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", desktop.filePath(QStringLiteral("config")).toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

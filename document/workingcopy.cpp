@@ -1,0 +1,84 @@
+#include "document/workingcopy.h"
+
+#include "document/toolrunner.h"
+#include "values/modulefiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Deletes a file even when it is read-only.
+void forceRemove(const QString &path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    QFile::remove(path);
+}
+
+} // namespace
+
+bool WorkingCopy::fail(const QString &text, const QString &title, Prompter::Icon icon)
+{
+    drop();
+    m_prompter.inform(text, title, icon);
+    return false;
+}
+
+bool WorkingCopy::make(const QString &module, const QString &toolPath)
+{
+    drop();
+    m_files.closeAll();
+    const QString title = QFileInfo(module).fileName();
+    const QString tool = QDir::toNativeSeparators(toolPath);
+    const QFileInfo toolInfo(toolPath);
+    if (!toolInfo.exists())
+        return fail(QStringLiteral("The scramble tool %1 is missing: %2 can not be descrambled.").arg(tool, title));
+    if (!toolInfo.isFile() || !toolInfo.isExecutable())
+        return fail(QStringLiteral("The scramble tool %1 is not executable: %2 can not be descrambled.").arg(tool, title));
+    if (!m_files.open(ModuleFiles::Held, module))
+        return fail(QStringLiteral("Can not open %1: %2")
+                        .arg(QDir::toNativeSeparators(module), m_files.errorString(ModuleFiles::Held)));
+    // The name is free now, so whatever lies there after the run is the tool's.
+    m_path = ModuleFiles::freeWorkingCopyPath(module);
+    const QString copyName = QFileInfo(m_path).fileName();
+    const ToolRun run = ToolRunner::run(m_prompter, toolPath, {QStringLiteral("-d"), title, copyName},
+                                        QFileInfo(module).absolutePath(), QStringLiteral("Descrambling %1...").arg(title));
+    const QString failed = QStringLiteral("The scramble tool %1 failed on %2: ").arg(tool, title);
+    if (run.outcome == ToolRun::Outcome::Cancelled)
+        return fail(QStringLiteral("Descrambling %1 was cancelled: the module is left as it was.").arg(title),
+                    Prompter::AppTitle, Prompter::Icon::Information);
+    if (run.outcome == ToolRun::Outcome::NotStarted)
+        return fail(QStringLiteral("The scramble tool %1 could not be started: %2").arg(tool, run.errorOutput));
+    if (!run.succeeded())
+        return fail(failed + run.describe());
+    const QFileInfo copy(m_path);
+    if (!copy.isFile())
+        return fail(failed + QStringLiteral("it left no working copy %1").arg(copyName));
+    const qint64 moduleSize = m_files.size(ModuleFiles::Held);
+    if (copy.size() != moduleSize)
+        return fail(failed + QStringLiteral("it wrote a working copy of %1 bytes (the module has %2)")
+                                 .arg(copy.size())
+                                 .arg(moduleSize));
+    if (!m_files.open(ModuleFiles::Working, m_path))
+        return fail(QStringLiteral("Can not open the working copy %1: %2")
+                        .arg(QDir::toNativeSeparators(m_path), m_files.errorString(ModuleFiles::Working)));
+    // The tool did its work, but what it made is no module: the wrong version was chosen.
+    if (m_files.read(ModuleFiles::Working, 1, 3) != QByteArrayLiteral("ELF"))
+        return fail(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
+                    Prompter::AppTitle, Prompter::Icon::None);
+    m_files.setJournalling(true);
+    return true;
+}
+
+void WorkingCopy::drop()
+{
+    if (m_path.isEmpty())
+        return;
+    if (m_files.path(ModuleFiles::Working) == m_path)
+        m_files.close(ModuleFiles::Working);
+    const QFileInfo copy(m_path);
+    if (copy.exists() || copy.isSymLink())
+        forceRemove(m_path);
+    m_path.clear();
+}
