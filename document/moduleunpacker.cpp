@@ -84,8 +84,13 @@ ModuleUnpacker::Result ModuleUnpacker::unpackBytes(const QByteArray &packed)
 
 bool ModuleUnpacker::unpack(const QString &path)
 {
+    return unpack(path, path);
+}
+
+bool ModuleUnpacker::unpack(const QString &path, const QString &outputPath)
+{
     m_prompter.setBusy(true);
-    const QString error = unpackFile(path);
+    const QString error = unpackFile(path, outputPath);
     m_prompter.setBusy(false);
     if (error.isEmpty())
         return true;
@@ -93,7 +98,7 @@ bool ModuleUnpacker::unpack(const QString &path)
     return false;
 }
 
-QString ModuleUnpacker::unpackFile(const QString &path)
+QString ModuleUnpacker::unpackFile(const QString &path, const QString &outputPath)
 {
     const QString name = QDir::toNativeSeparators(path);
     auto refused = [&](const QString &why) { return QStringLiteral("%1 could not be unpacked: %2.").arg(name, why); };
@@ -115,7 +120,7 @@ QString ModuleUnpacker::unpackFile(const QString &path)
     Result result = unpackBytes(packed);
     if (!result.ok())
         return refused(result.fault);
-    const QString writeError = WholeFile::write(path, result.module);
+    const QString writeError = WholeFile::write(outputPath, result.module);
     if (!writeError.isEmpty())
         return writeError + QStringLiteral(". The packed module is left as it was.");
     return QString();

@@ -28,6 +28,9 @@ public:
     // the cause is reported under the title "Error", naming the file, and the
     // file is left as it was.
     bool unpack(const QString &path);
+    // The same, with the module written to `outputPath` (a new file or one
+    // replaced whole) and the packed file left as it is.
+    bool unpack(const QString &path, const QString &outputPath);
 
     // Every member of the stream that follows the header is inflated, and the
     // result must be a whole module: not empty, below the packed format's size
@@ -36,7 +39,7 @@ public:
 
 private:
     // The cause of a failure, or empty text.
-    QString unpackFile(const QString &path);
+    QString unpackFile(const QString &path, const QString &outputPath);
 
     Prompter &m_prompter;
 };

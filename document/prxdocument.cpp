@@ -74,9 +74,9 @@ void PrxDocument::setTitledModule(const QString &title)
     m_titledModule = title;
 }
 
-void PrxDocument::startUp()
+void PrxDocument::startUp(bool askFirstRun)
 {
-    m_settings.load();
+    m_settings.load(askFirstRun);
     m_prxversion = m_settings.storedVersion();
     emit started();
     emit changed();
@@ -92,6 +92,11 @@ QString PrxDocument::getVersion(const QString &PRXname)
 {
     const qint64 size = m_files.isOpen(ModuleFiles::Working) ? m_files.size(ModuleFiles::Working)
                                                               : QFileInfo(m_currentModuleFile).size();
+    return versionOfSize(PRXname, size);
+}
+
+QString PrxDocument::versionOfSize(const QString &PRXname, qint64 size)
+{
     IniFile &file = ini(m_settings.bookmarkFile(PRXname));
     QString found;
     for (const QString &version : m_settings.FirmwareList()) {
@@ -102,7 +107,7 @@ QString PrxDocument::getVersion(const QString &PRXname)
     return found;
 }
 
-void PrxDocument::openFromCommandLine(const QString &argument)
+void PrxDocument::openFromCommandLine(const QString &argument, const QString &version)
 {
     const QString longName = GetLongFilename(argument);
     if (longName.isEmpty()) {
@@ -116,7 +121,7 @@ void PrxDocument::openFromCommandLine(const QString &argument)
     }
     m_currentModuleFile = m_prxtempname = longName;
     m_openedFiletitle = fileTitle(longName);
-    openModule(false);
+    openModule(false, version);
 }
 
 bool PrxDocument::mayDropList()
@@ -153,7 +158,7 @@ void PrxDocument::openFromMenu()
     openModule(true);
 }
 
-void PrxDocument::openModule(bool fromMenu)
+void PrxDocument::openModule(bool fromMenu, const QString &version)
 {
     auto abandon = [this] {
         m_files.closeAll();
@@ -172,7 +177,7 @@ void PrxDocument::openModule(bool fromMenu)
             return abandon();
     }
     m_currentBookmarkFile = m_settings.bookmarkFile(ModuleFiles::baseName(m_openedFiletitle));
-    m_prxversion = getVersion(ModuleFiles::baseName(m_openedFiletitle));
+    m_prxversion = version.isEmpty() ? getVersion(ModuleFiles::baseName(m_openedFiletitle)) : version;
     if (!m_prxversion.isEmpty()) {
         SetBookmark();
         ReloadBookmark();

@@ -26,8 +26,11 @@ public:
 
     // Settings, firmware list, view mode, bookmark folder, colours and the
     // first-run association question, in the order of the window's load.
-    void startUp();
-    void openFromCommandLine(const QString &argument);
+    // Without `askFirstRun` (scripts) the association question is not asked and nothing is stored for it.
+    void startUp(bool askFirstRun = true);
+    // Opens a module named on a command line. A `version` given is used
+    // instead of the one its size gives.
+    void openFromCommandLine(const QString &argument, const QString &version = QString());
     void openFromMenu();
     // The version combo box: Enter switches the section only, a click also
     // reopens the module files (and makes a new working copy for firmware 5).
@@ -39,6 +42,8 @@ public:
     void closeModule();
 
     QString getVersion(const QString &PRXname);
+    // The version whose recorded PRXSize in PRXname's bookmark file is `size`, or empty text.
+    QString versionOfSize(const QString &PRXname, qint64 size);
     static QString GetLongFilename(const QString &sShortName);
     bool SetBookmark();
     void ReloadBookmark();
@@ -104,7 +109,7 @@ signals:
     void valueFaulted(int row);
 
 private:
-    void openModule(bool fromMenu);
+    void openModule(bool fromMenu, const QString &version = QString());
     bool makeWorkingCopy();
     void writeSkeleton();
     void setTitledModule(const QString &title);

@@ -55,7 +55,7 @@ QString Settings::bookmarkFile(const QString &baseName) const
     return m_bookmarkFolder + QLatin1Char('/') + baseName + QStringLiteral(".vt");
 }
 
-void Settings::load()
+void Settings::load(bool askFirstRun)
 {
     IniFile &cfg = config();
     m_storedVersion = cfg.read(kConfig, QStringLiteral("PRXversion"));
@@ -72,7 +72,7 @@ void Settings::load()
         m_associatePrx = false;
     } else if (association == QLatin1String("1")) {
         m_associatePrx = true;
-    } else {
+    } else if (askFirstRun) {
         m_associatePrx = m_prompter.ask(QStringLiteral("Do you want to associate .PRX files to Vantor Editor?      "),
                                         QStringLiteral("File association"), Prompter::Buttons::YesNo,
                                         Prompter::Icon::Question) == Prompter::Answer::Yes;

@@ -22,8 +22,9 @@ public:
 
     Settings(const QString &homeFolder, IniStore &store, Prompter &prompter, QObject *parent = nullptr);
 
-    // Reads every setting; asks the first-run association question when no answer is stored.
-    void load();
+    // Reads every setting; asks the first-run association question when no
+    // answer is stored and `askFirstRun`.
+    void load(bool askFirstRun = true);
 
     const QString &AppPath() const { return m_appPath; }
     const QStringList &FirmwareList() const { return m_firmwareList; }

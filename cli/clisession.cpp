@@ -1,0 +1,37 @@
+#include "cli/clisession.h"
+
+#include "cli/clicontext.h"
+#include "values/firmware.h"
+
+#include <QDir>
+
+CliSession::CliSession(CliContext &context)
+    : m_context(context), m_prompter(context.err), m_doc(context.home, m_prompter)
+{
+    m_doc.startUp(false);
+}
+
+CliSession::~CliSession()
+{
+    m_doc.closeModule();
+}
+
+bool CliSession::open(const QString &module, const QString &version)
+{
+    const int before = m_prompter.messageCount();
+    m_doc.openFromCommandLine(module, version);
+    // A failed descramble leaves the module open without its working copy: nothing could be read from it.
+    const bool usable = m_doc.moduleOpen() && !m_doc.prxversion().isEmpty() &&
+                        (!Firmware::isScrambled(m_doc.prxversion()) || !m_doc.workingCopyPath().isEmpty());
+    if (usable)
+        return true;
+    if (m_prompter.messageCount() == before)
+        fail(QStringLiteral("%1 could not be opened.").arg(QDir::toNativeSeparators(module)));
+    return false;
+}
+
+int CliSession::fail(const QString &text)
+{
+    m_context.err << "vantor: " << text << Qt::endl;
+    return CliContext::Failure;
+}

@@ -1,0 +1,15 @@
+#include "cli/commands.h"
+
+const std::vector<CliCommand> &cliCommands()
+{
+    static const std::vector<CliCommand> commands = {
+        {"info", "vantor info MODULE", infoCommand},
+        {"list", "vantor list MODULE [--version V] [--json]", listCommand},
+        {"get", "vantor get MODULE OFFSET TYPE [LEN]", getCommand},
+        {"set", "vantor set MODULE [--version V] SELECTOR=VALUE ...", setCommand},
+        {"pack", "vantor pack MODULE --version V -o OUT", packCommand},
+        {"unpack", "vantor unpack FILE -o OUT", unpackCommand},
+        {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--expand-arrays]", hbk2vtCommand},
+    };
+    return commands;
+}

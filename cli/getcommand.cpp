@@ -1,0 +1,77 @@
+#include "cli/cliparser.h"
+#include "cli/clisession.h"
+#include "cli/commands.h"
+#include "common/hextext.h"
+#include "values/modulefiles.h"
+#include "values/valuecodec.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+// The bytes the list reads of a String at most.
+constexpr int kReadLimit = 64;
+
+QString typeName(const QString &text)
+{
+    for (const QString &name : {QStringLiteral("Float"), QStringLiteral("Integer"), QStringLiteral("String")})
+        if (text.compare(name, Qt::CaseInsensitive) == 0)
+            return name;
+    return QString();
+}
+
+} // namespace
+
+int getCommand(CliContext &context)
+{
+    CliParser parser(context, QStringLiteral("vantor get MODULE OFFSET TYPE [LEN]"));
+    const QCommandLineOption version(QStringLiteral("version"), QString(), QStringLiteral("V"));
+    parser.addOption(version);
+    if (!parser.parse(3, 4))
+        return CliContext::UsageError;
+    const QStringList operands = parser.operands();
+    const auto offset = HexText::convert(operands[1]).offset();
+    if (operands[1].isEmpty() || !offset)
+        return parser.usageError(QStringLiteral("OFFSET must be hexadecimal: '%1'").arg(operands[1]));
+    const QString type = typeName(operands[2]);
+    if (type.isEmpty())
+        return parser.usageError(QStringLiteral("TYPE must be Float, Integer or String: '%1'").arg(operands[2]));
+    std::optional<int> length;
+    if (operands.size() > 3) {
+        bool ok = false;
+        const int n = operands[3].toInt(&ok);
+        if (!ok || n < 0)
+            return parser.usageError(QStringLiteral("LEN must be a whole number: '%1'").arg(operands[3]));
+        length = std::min(n, kReadLimit);
+    }
+
+    CliSession session(context);
+    PrxDocument &doc = session.document();
+    const QString module = operands[0];
+    const QString base = ModuleFiles::baseName(QFileInfo(module).fileName());
+    ModuleFiles plain;
+    ModuleFiles *files = &doc.files();
+    // A module without a known version is read as it lies; a known one as the
+    // editor opens it, a scrambled one from its working copy.
+    const QString known = parser.isSet(version) ? parser.value(version)
+                                                : doc.versionOfSize(base, QFileInfo(module).size());
+    if (known.isEmpty()) {
+        if (QFileInfo(module).isDir() || !plain.open(ModuleFiles::Working, module))
+            return session.fail(QStringLiteral("Can not open %1: %2")
+                                    .arg(QDir::toNativeSeparators(module), QFileInfo(module).isDir()
+                                                                              ? QStringLiteral("it is a folder")
+                                                                              : plain.errorString(ModuleFiles::Working)));
+        files = &plain;
+    } else if (!session.open(module, known)) {
+        return CliContext::Failure;
+    }
+    const qint64 need = type == QLatin1String("Float") ? 4 : type == QLatin1String("Integer") ? 2 : 1;
+    if (*offset + need > files->size(ModuleFiles::Working))
+        return session.fail(QStringLiteral("Offset %1 lies outside %2 (%3 bytes).")
+                                .arg(operands[1].toUpper(), QDir::toNativeSeparators(module))
+                                .arg(files->size(ModuleFiles::Working)));
+    context.out << ValueCodec::ReadValue(*files, ModuleFiles::Working, *offset, type, length, kReadLimit) << Qt::endl;
+    return CliContext::Success;
+}
