@@ -1,0 +1,252 @@
+#include "common/inifile.h"
+#include "document/toolrunner.h"
+#include "tests/converter/hbkbuilder.h"
+#include "tests/support/fakeprompter.h"
+#include "tests/support/testhome.h"
+#include "tools/mkdemo/demofixture.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// fileSizeLimit >= 0 runs the program as on a full disk: no file may grow beyond it.
+Outcome run(const QString &program, const QStringList &arguments, long long fileSizeLimit = -1)
+{
+    QProcess process;
+    if (fileSizeLimit >= 0) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = rlim_t(fileSizeLimit);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    process.start(program, arguments);
+    Outcome result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+class VantorProcess : public ::testing::Test
+{
+protected:
+    void SetUp() override { home.answerAssociation(); }
+    Outcome vantor(const QStringList &arguments, long long fileSizeLimit = -1)
+    {
+        return run(QStringLiteral(VANTOR_PATH), QStringList{"--home", home.path()} + arguments, fileSizeLimit);
+    }
+    // The module as the stand-in tool descrambles it.
+    QByteArray descrambled(const QString &module)
+    {
+        QTemporaryDir dir;
+        QFile::copy(module, dir.filePath("m.prx"));
+        FakePrompter quiet;
+        ToolRunner::run(quiet, QStringLiteral(SCRAMBLE_PATH), {"-d", "m.prx", "m.bin"}, dir.path(), QString());
+        return TestHome::readAll(dir.filePath("m.bin"));
+    }
+    QString info(const QString &module) { return vantor({"info", module}).out; }
+
+    TestHome home;
+};
+
+TEST_F(VantorProcess, InfoTellsFormatVersionAndScrambling)
+{
+    const QString packed = home.file("packed.prx");
+    ASSERT_EQ(vantor({"pack", home.module4(), "--version", "4.05", "-o", packed}).exitCode, 0);
+    const QString bookmarks = home.bookmarks();
+    const struct { QString module; QString format, version, vt, scrambled; } cases[] = {
+        {home.module4(), "elf", "4.05", bookmarks, "no"},
+        {home.module5(), "elf", "5.00", bookmarks, "yes"},
+        {packed, "packed", "none", "none", "no"},
+        {home.config(), "unknown", "none", "none", "no"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.module.toStdString());
+        const Outcome r = vantor({"info", c.module});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, QStringLiteral("size: %1\nformat: %2\nversion: %3\nbookmark file: %4\nscrambled: %5\n")
+                             .arg(QFileInfo(c.module).size())
+                             .arg(c.format, c.version, c.vt, c.scrambled));
+    }
+    const Outcome missing = vantor({"info", home.file("nowhere.prx")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(home.file("nowhere.prx"))) << missing.err.toStdString();
+}
+
+TEST_F(VantorProcess, ListGivesTheRowsAsTheEditorLoadsThem)
+{
+    const Outcome tsv = vantor({"list", home.module5()});
+    ASSERT_EQ(tsv.exitCode, 0) << tsv.err.toStdString();
+    const QStringList lines = tsv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 8);
+    EXPECT_EQ(lines[0], "number\tdescription\tvalue\toffset\ttype\tlen\tfile");
+    EXPECT_EQ(lines[1], "1\tClock text scale\t1.5\t10010\tFloat\t0\t1");
+
+    const Outcome json = vantor({"list", home.module5(), "--json"});
+    ASSERT_EQ(json.exitCode, 0);
+    const QJsonArray rows = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(rows.size(), lines.size() - 1);
+    for (int i = 0; i < rows.size(); ++i) {
+        const QJsonObject row = rows[i].toObject();
+        const QStringList cells = lines[i + 1].split('\t');
+        EXPECT_EQ(row["number"].toString(), cells[0]);
+        EXPECT_EQ(row["description"].toString(), cells[1]);
+        EXPECT_EQ(row["value"].toString(), cells[2]);
+        EXPECT_EQ(row["offset"].toString(), cells[3]);
+        EXPECT_EQ(row["type"].toString(), cells[4]);
+        EXPECT_EQ(row["len"].toString(), cells[5]);
+        EXPECT_EQ(row["file"].toString(), cells[6]);
+    }
+
+    // A version given is used instead of the one the size gives.
+    const Outcome other = vantor({"list", home.module4(), "--version", "5.00"});
+    EXPECT_NE(other.exitCode, 0) << "the 4.05 module has no working copy to make under 5.00 rules";
+}
+
+TEST_F(VantorProcess, SetOnAScrambledModuleKeepsItScrambled)
+{
+    const QByteArray before = TestHome::readAll(home.module5());
+    TestHome::writeAll(home.file("original.prx"), before);
+    // Row 7 lies in the code segment, which the module holds scrambled.
+    const Outcome set = vantor({"set", home.module5(), "Clock text scale=2.75", "7=-3.5", "3=100"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    const QByteArray after = TestHome::readAll(home.module5());
+    EXPECT_NE(after, before);
+    EXPECT_NE(after, descrambled(home.module5())) << "saved scrambled";
+    EXPECT_EQ(info(home.module5()).section('\n', 2, 2), "version: 5.00") << "the size is unchanged";
+
+    const Outcome list = vantor({"list", home.module5()});
+    const QStringList lines = list.out.split('\n');
+    EXPECT_EQ(lines[1].section('\t', 2, 2), "2.75");
+    EXPECT_EQ(lines[3].section('\t', 2, 2), "100");
+    EXPECT_EQ(lines[7].section('\t', 2, 2), "-3.5");
+    const QString codeOffset = lines[7].section('\t', 3, 3);
+    EXPECT_EQ(vantor({"get", home.module5(), codeOffset, "Float"}).out, "-3.5\n") << "read through the working copy";
+    EXPECT_EQ(vantor({"get", home.module5(), "10010", "float"}).out, "2.75\n");
+    EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin"))) << "no working copy is left behind";
+    // Every other byte is as it was.
+    QByteArray expected = descrambled(home.file("original.prx"));
+    const QByteArray plain = descrambled(home.module5());
+    ASSERT_EQ(expected.size(), plain.size());
+    for (const auto &[at, size] : {std::pair{0x10010, 4}, {0x10020, 2}, {int(codeOffset.toInt(nullptr, 16)), 4}})
+        expected.replace(at, size, plain.mid(at, size));
+    EXPECT_TRUE(expected == plain);
+}
+
+TEST_F(VantorProcess, ASetThatFailsWritesNothing)
+{
+    const QByteArray module = TestHome::readAll(home.module5());
+    const QByteArray vt = TestHome::readAll(home.bookmarks());
+    const struct { QStringList assignments; const char *why; } cases[] = {
+        {{"1=2.5", "3=abc"}, "\"abc\" is not a number"},
+        {{"1=2.5", "99=1"}, "there is no row 99"},
+        {{"1=2.5", "No such row=1"}, "no row is described as 'No such row'"},
+        {{"3=40000"}, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.assignments.join(' ').toStdString());
+        const Outcome r = vantor(QStringList{"set", home.module5()} + c.assignments);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.why))) << r.err.toStdString();
+        EXPECT_TRUE(TestHome::readAll(home.module5()) == module);
+        EXPECT_TRUE(TestHome::readAll(home.bookmarks()) == vt);
+    }
+    // On a full disk the scrambled module can not be made: it stays as it was.
+    const Outcome full = vantor({"set", home.module5(), "1=2.5"}, 4096);
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_FALSE(full.err.isEmpty());
+    EXPECT_TRUE(TestHome::readAll(home.module5()) == module);
+}
+
+TEST_F(VantorProcess, PackThenUnpackGivesTheModuleBack)
+{
+    const QString packed = home.file("out.prx");
+    const QString unpacked = home.file("back.prx");
+    ASSERT_EQ(vantor({"pack", home.module5(), "--version", "5.00", "-o", packed}).exitCode, 0);
+    EXPECT_EQ(TestHome::readAll(packed).left(40), DemoFixture::headerTemplate("5.00").left(40));
+    const Outcome unpack = vantor({"unpack", packed, "-o", unpacked});
+    ASSERT_EQ(unpack.exitCode, 0) << unpack.err.toStdString();
+    EXPECT_TRUE(TestHome::readAll(unpacked) == TestHome::readAll(home.module5()));
+
+    // A damaged stream: exit 1 with the cause, and nothing under the output's name.
+    QByteArray damaged = TestHome::readAll(packed);
+    damaged.truncate(damaged.size() / 2);
+    TestHome::writeAll(packed, damaged);
+    const Outcome bad = vantor({"unpack", packed, "-o", home.file("none.prx")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains("damaged")) << bad.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.file("none.prx")));
+}
+
+TEST_F(VantorProcess, Hbk2vtWritesWhatKestrinWrites)
+{
+    QTemporaryDir a, b;
+    HbkBuilder hbk;
+    hbk.record("Font", "1A0E8", "00000004").record("Wave", "200", "00000004", "3").record("Bad", "xyz", "4");
+    const QString first = hbk.writeTo(a.filePath("vshmain.hbk"));
+    const QString second = hbk.writeTo(b.filePath("vshmain.hbk"));
+
+    const Outcome ours = vantor({"hbk2vt", first, "--firmware", "6.60"});
+    const Outcome theirs = run(QStringLiteral(KESTRIN_PATH), {"--convert", second, "--firmware", "6.60"});
+    ASSERT_EQ(ours.exitCode, 0) << ours.err.toStdString();
+    ASSERT_EQ(theirs.exitCode, 0);
+    EXPECT_TRUE(TestHome::readAll(a.filePath("vshmain.vt")) == TestHome::readAll(b.filePath("vshmain.vt")));
+    EXPECT_EQ(QString(ours.out).replace(a.path(), "DIR"), QString(theirs.out).replace(b.path(), "DIR"));
+    EXPECT_EQ(IniFile(a.filePath("vshmain.vt")).read("6.60", "offset"), "2");
+
+    const Outcome missing = vantor({"hbk2vt", a.filePath("none.hbk")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(a.filePath("none.hbk")));
+}
+
+TEST_F(VantorProcess, UsageErrorsExitTwoWithAUsageLine)
+{
+    const QStringList cases[] = {
+        {},
+        {"frobnicate"},
+        {"info"},
+        {"info", "a", "b"},
+        {"list", home.module4(), "--colour"},
+        {"get", home.module4(), "10010"},
+        {"get", home.module4(), "zz", "Float"},
+        {"get", home.module4(), "10010", "Double"},
+        {"set", home.module4()},
+        {"set", home.module4(), "novalue"},
+        {"pack", home.module4(), "-o", home.file("x.prx")},
+        {"unpack", home.module4()},
+    };
+    const QByteArray module = TestHome::readAll(home.module4());
+    for (const QStringList &args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Outcome r = vantor(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains("usage: vantor")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == module);
+    EXPECT_FALSE(QFileInfo::exists(home.file("x.prx")));
+}
+
+} // namespace
