@@ -67,14 +67,15 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
             row[BookmarkRow::File] = held ? QStringLiteral("2") : QStringLiteral("1");
             const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
             const auto position = HexText::convert(row[BookmarkRow::Offset]).offset();
-            if (files->isOpen(slot) && position) {
-                if (type == QLatin1String("String")) {
+            const auto known = ValueTypes::fromCell(type);
+            if (files->isOpen(slot) && position && known) {
+                if (*known == ValueType::String) {
                     if (const auto len = NumberText::parseWhole(length); len && *len >= 0)
-                        row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, *position, type,
-                                                                        int(std::min<qint64>(*len, kLoadLimit)), kLoadLimit);
+                        row[BookmarkRow::Value] = ValueCodec::ReadValue(
+                            *files, slot, *position, *known, int(std::min<qint64>(*len, kLoadLimit)), kLoadLimit);
                 } else {
-                    row[BookmarkRow::Value] = ValueCodec::ReadValue(*files, slot, *position, type, std::nullopt,
-                                                                    kLoadLimit);
+                    row[BookmarkRow::Value] =
+                        ValueCodec::ReadValue(*files, slot, *position, *known, std::nullopt, kLoadLimit);
                 }
             }
         }

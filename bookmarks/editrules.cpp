@@ -1,7 +1,6 @@
 #include "bookmarks/editrules.h"
 
 #include "bookmarks/bookmarkmodel.h"
-#include "common/codepage.h"
 #include "common/hextext.h"
 #include "common/numbertext.h"
 #include "values/modulefiles.h"
@@ -42,8 +41,8 @@ Change apply(BookmarkModel &model, ModuleFiles &files, qint64 moduleSize, int ro
         model.setCell(row, column, newText);
         return Change::Applied;
     case BookmarkRow::Value: {
-        const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
-        if (type == QLatin1String("integer") || type == QLatin1String("float")) {
+        const auto type = ValueTypes::fromCellIgnoringCase(model.cell(row, BookmarkRow::Type));
+        if (type == ValueType::Integer || type == ValueType::Float) {
             // Whatever the key (Delete, Backspace, a cut), what is inserted must be a number's.
             for (const QChar c : inserted)
                 if (!isNumberCharacter(c))
@@ -51,7 +50,7 @@ Change apply(BookmarkModel &model, ModuleFiles &files, qint64 moduleSize, int ro
             model.setCell(row, BookmarkRow::Value, newText);
             return Change::Applied;
         }
-        if (type == QLatin1String("string")) {
+        if (type == ValueType::String) {
             // A text longer than its field may always be shortened, never lengthened.
             const auto length = NumberText::parseWhole(model.cell(row, BookmarkRow::Len));
             if (length && *length > 0 && newText.size() > *length && newText.size() > before.size())
@@ -90,13 +89,10 @@ void reread(BookmarkModel &model, ModuleFiles &files, int row, const QString &of
         return;
     const int file = fileCell.toInt();
     const qint64 v = HexText::convert(offsetText).offset().value_or(0);
-    const QString type = Codepage::lower(model.cell(row, BookmarkRow::Type));
-    // What is read at the new offset is what the module holds there: not an edit.
-    const auto show = [&](const QString &text) {
-        model.setCell(row, BookmarkRow::Value, text);
-        model.setSavedValue(row, text);
-    };
-    if (type == QLatin1String("float")) {
+    const auto type = ValueTypes::fromCellIgnoringCase(model.cell(row, BookmarkRow::Type));
+    if (!type)
+        return;
+    if (*type == ValueType::Float) {
         const QByteArray before = v > 1 ? files.read(file, v - 2, 2) : QByteArray();
         if (before.size() == 2) {
             const auto b0 = static_cast<unsigned char>(before[0]);
@@ -105,12 +101,11 @@ void reread(BookmarkModel &model, ModuleFiles &files, int row, const QString &of
             if (b0 >= 0x40 && (b1 == 0xFF || b1 == 0x7F))
                 return;
         }
-        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("Float"), {}, 99));
-    } else if (type == QLatin1String("integer")) {
-        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("Integer"), {}, 99));
-    } else if (type == QLatin1String("string")) {
-        show(ValueCodec::ReadValue(files, file, v, QStringLiteral("String"), {}, 99));
     }
+    // What is read at the new offset is what the module holds there: not an edit.
+    const QString text = ValueCodec::ReadValue(files, file, v, *type, {}, 99);
+    model.setCell(row, BookmarkRow::Value, text);
+    model.setSavedValue(row, text);
 }
 
 } // namespace EditRules

@@ -14,13 +14,6 @@ namespace {
 // The bytes the list reads of a String at most.
 constexpr int kReadLimit = 64;
 
-QString typeName(const QString &text)
-{
-    for (const QString &name : {QStringLiteral("Float"), QStringLiteral("Integer"), QStringLiteral("String")})
-        if (text.compare(name, Qt::CaseInsensitive) == 0)
-            return name;
-    return QString();
-}
 
 } // namespace
 
@@ -35,8 +28,8 @@ int getCommand(CliContext &context)
     const auto offset = HexText::convert(operands[1]).offset();
     if (operands[1].isEmpty() || !offset)
         return parser.usageError(QStringLiteral("OFFSET must be hexadecimal: '%1'").arg(operands[1]));
-    const QString type = typeName(operands[2]);
-    if (type.isEmpty())
+    const auto type = ValueTypes::fromCellIgnoringCase(operands[2]);
+    if (!type)
         return parser.usageError(QStringLiteral("TYPE must be Float, Integer or String: '%1'").arg(operands[2]));
     std::optional<int> length;
     if (operands.size() > 3) {
@@ -67,11 +60,11 @@ int getCommand(CliContext &context)
     } else if (!session.open(module, known)) {
         return CliContext::Failure;
     }
-    const qint64 need = type == QLatin1String("Float") ? 4 : type == QLatin1String("Integer") ? 2 : 1;
+    const qint64 need = *type == ValueType::Float ? FloatCodec::Width : *type == ValueType::Integer ? IntegerCodec::Width : 1;
     if (*offset + need > files->size(ModuleFiles::Working))
         return session.fail(QStringLiteral("Offset %1 lies outside %2 (%3 bytes).")
                                 .arg(operands[1].toUpper(), QDir::toNativeSeparators(module))
                                 .arg(files->size(ModuleFiles::Working)));
-    context.out << ValueCodec::ReadValue(*files, ModuleFiles::Working, *offset, type, length, kReadLimit) << Qt::endl;
+    context.out << ValueCodec::ReadValue(*files, ModuleFiles::Working, *offset, *type, length, kReadLimit) << Qt::endl;
     return CliContext::Success;
 }

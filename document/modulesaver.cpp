@@ -45,39 +45,42 @@ std::optional<int> lengthOf(const BookmarkRow &row)
 // written, nothing when the text can not be written as its type.
 std::optional<qint64> valueSpan(const BookmarkRow &row)
 {
-    const QString &type = row[BookmarkRow::Type];
     const QString &text = row[BookmarkRow::Value];
-    if (type == QLatin1String("Float"))
-        return ValueCodec::parseFloat(text) || ValueCodec::isSpecialFloatText(text) ? std::optional<qint64>(4)
-                                                                                     : std::nullopt;
-    if (type == QLatin1String("Integer"))
-        return ValueCodec::parseInteger(text) ? std::optional<qint64>(2) : std::nullopt;
-    if (type == QLatin1String("String")) {
-        const auto length = lengthOf(row);
-        if (!length)
-            return std::nullopt;
-        const qint64 chars = Codepage::fromUnicode(text).size();
-        if (*length > 0 && chars > *length)
-            return std::nullopt;
-        return *length > 0 ? qint64(*length) : chars;
+    const auto type = ValueTypes::fromCell(row[BookmarkRow::Type]);
+    if (!type)
+        return 0;
+    switch (*type) {
+    case ValueType::Float:
+        return FloatCodec::parse(text) || FloatCodec::isSpecialText(text) ? std::optional<qint64>(FloatCodec::Width)
+                                                                           : std::nullopt;
+    case ValueType::Integer:
+        return IntegerCodec::parse(text) ? std::optional<qint64>(IntegerCodec::Width) : std::nullopt;
+    case ValueType::String:
+        break;
     }
-    return 0;
+    const auto length = lengthOf(row);
+    if (!length)
+        return std::nullopt;
+    const qint64 chars = Codepage::fromUnicode(text).size();
+    if (*length > 0 && chars > *length)
+        return std::nullopt;
+    return *length > 0 ? qint64(*length) : chars;
 }
 
 // Why a row's text can not be written as its type (what valueSpan refuses).
 QString whyInvalid(const BookmarkRow &row)
 {
-    const QString &type = row[BookmarkRow::Type];
+    const auto type = ValueTypes::fromCell(row[BookmarkRow::Type]);
     const QString &text = row[BookmarkRow::Value];
-    const bool number = type == QLatin1String("Float") || type == QLatin1String("Integer");
-    if (number && text.isEmpty())
-        return QStringLiteral("it has no value.");
-    if (number && !NumberText::parse(text))
-        return QStringLiteral("\"%1\" is not a number.").arg(text);
-    if (type == QLatin1String("Float"))
-        return QStringLiteral("%1 is out of range (-3.402823E+38 to 3.402823E+38).").arg(text);
-    if (type == QLatin1String("Integer"))
-        return QStringLiteral("%1 is out of range (-32768 to 32767).").arg(text);
+    if (type && *type != ValueType::String) {
+        if (text.isEmpty())
+            return QStringLiteral("it has no value.");
+        if (!NumberText::parse(text))
+            return QStringLiteral("\"%1\" is not a number.").arg(text);
+        return *type == ValueType::Float
+                   ? QStringLiteral("%1 is out of range (-3.402823E+38 to 3.402823E+38).").arg(text)
+                   : QStringLiteral("%1 is out of range (-32768 to 32767).").arg(text);
+    }
     const auto length = lengthOf(row);
     if (!length)
         return QStringLiteral("its Len \"%1\" is not a whole number.").arg(row[BookmarkRow::Len]);
