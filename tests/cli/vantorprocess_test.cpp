@@ -1,5 +1,6 @@
 #include "common/inifile.h"
 #include "document/toolrunner.h"
+#include "tests/document/processhelpers.h"
 #include "tests/converter/hbkbuilder.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
@@ -12,8 +13,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -26,19 +29,25 @@ struct Outcome
     QString err;
 };
 
-// fileSizeLimit >= 0 runs the program as on a full disk: no file may grow beyond it.
-Outcome run(const QString &program, const QStringList &arguments, long long fileSizeLimit = -1)
+enum class User { Root, Nobody };
+
+// fileSizeLimit >= 0 runs the program as on a full disk: no file may grow
+// beyond it. As Nobody it runs as user and group 65534, whom file modes bind.
+Outcome run(const QString &program, const QStringList &arguments, long long fileSizeLimit = -1,
+            User user = User::Root)
 {
     QProcess process;
-    if (fileSizeLimit >= 0) {
-        process.setChildProcessModifier([fileSizeLimit] {
+    process.setChildProcessModifier([fileSizeLimit, user] {
+        if (fileSizeLimit >= 0) {
             signal(SIGXFSZ, SIG_IGN);
             rlimit limit{};
             getrlimit(RLIMIT_FSIZE, &limit);
             limit.rlim_cur = rlim_t(fileSizeLimit);
             setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
+        }
+        if (user == User::Nobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(99);
+    });
     process.start(program, arguments);
     Outcome result;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
@@ -53,9 +62,9 @@ class VantorProcess : public ::testing::Test
 {
 protected:
     void SetUp() override { home.answerAssociation(); }
-    Outcome vantor(const QStringList &arguments, long long fileSizeLimit = -1)
+    Outcome vantor(const QStringList &arguments, long long fileSizeLimit = -1, User user = User::Root)
     {
-        return run(QStringLiteral(VANTOR_PATH), QStringList{"--home", home.path()} + arguments, fileSizeLimit);
+        return run(QStringLiteral(VANTOR_PATH), QStringList{"--home", home.path()} + arguments, fileSizeLimit, user);
     }
     // The module as the stand-in tool descrambles it.
     QByteArray descrambled(const QString &module)
@@ -178,6 +187,24 @@ TEST_F(VantorProcess, ASetThatFailsWritesNothing)
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_FALSE(full.err.isEmpty());
     EXPECT_TRUE(TestHome::readAll(home.module5()) == module);
+}
+
+TEST_F(VantorProcess, AReadOnlyModuleIsNotChangedAndTheMessageNamesIt)
+{
+    ProcessHelpers::shareWithEveryone(home.path());
+    for (const QString &module : {home.module4(), home.module5()}) {
+        SCOPED_TRACE(module.toStdString());
+        QFile::setPermissions(module, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray before = TestHome::readAll(module);
+        const QByteArray vt = TestHome::readAll(home.bookmarks());
+        const Outcome r = vantor({"set", module, "1=2.5"}, -1, User::Nobody);
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(module)) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("read-only")) << r.err.toStdString();
+        EXPECT_TRUE(TestHome::readAll(module) == before);
+        EXPECT_TRUE(TestHome::readAll(home.bookmarks()) == vt);
+        EXPECT_EQ(vantor({"get", module, "10010", "Float"}, -1, User::Nobody).out, "1.5\n") << "still readable";
+    }
 }
 
 TEST_F(VantorProcess, PackThenUnpackGivesTheModuleBack)
