@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -71,8 +72,8 @@ VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
     auto *options = new QHBoxLayout;
     auto *group = new QButtonGroup(this);
     auto *panels = new QWidget(this);
-    auto *stack = new QVBoxLayout(panels);
-    stack->setContentsMargins(0, 0, 0, 0);
+    // One panel shows at a time; the window keeps the size of the largest.
+    m_stack = new QStackedLayout(panels);
     for (ColourTable table : kColourTables) {
         Panel &p = panel(table);
         p.option = new QRadioButton(QLatin1String(namesOf(table).optionCaption), this);
@@ -81,7 +82,7 @@ VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
         options->addWidget(p.option);
         connect(p.option, &QRadioButton::clicked, this, [this, table] { showPanel(table); });
         buildPanel(table, panels);
-        stack->addWidget(p.frame);
+        m_stack->addWidget(p.frame);
     }
     options->addStretch();
     layout->addLayout(options);
@@ -190,8 +191,7 @@ QWidget *VshToolWindow::buildCategories()
 
 void VshToolWindow::showPanel(ColourTable table)
 {
-    for (ColourTable t : kColourTables)
-        panel(t).frame->setVisible(t == table);
+    m_stack->setCurrentWidget(panel(table).frame);
 }
 
 void VshToolWindow::applyVersion()
@@ -200,7 +200,7 @@ void VshToolWindow::applyVersion()
     for (ColourTable t : {ColourTable::WaveBack, ColourTable::WaveFront}) {
         panel(t).option->setEnabled(waves);
         // A wave panel left showing would still take clicks for tables the version lacks.
-        if (!waves && panel(t).frame->isVisible()) {
+        if (!waves && m_stack->currentWidget() == panel(t).frame) {
             panel(ColourTable::Font).option->setChecked(true);
             showPanel(ColourTable::Font);
         }

@@ -11,6 +11,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QRadioButton;
+class QStackedLayout;
 class SwatchView;
 class VshTool;
 
@@ -70,6 +71,7 @@ private:
     VshTool &m_tool;
     SubIconRecords m_records;
     std::array<Panel, 4> m_panels;
+    QStackedLayout *m_stack = nullptr;
     QComboBox *m_sub = nullptr;
     QComboBox *m_main = nullptr;
     QCheckBox *m_editMain = nullptr;
