@@ -1,5 +1,6 @@
 #include "vshtest.h"
 #include "vshtool/colourchannel.h"
+#include "tests/support/forkedchild.h"
 #include "vshtool/vshfiles.h"
 
 #include <cmath>
@@ -245,4 +246,26 @@ TEST_F(ColourTablesTest, ColourWritesSurviveASave)
     const QByteArray stored = TestHome::readAll(home.module5());
     EXPECT_EQ(stored.mid(kOptStart + 48, 12), singles({0.0f, 0.0f, 1.0f}));
     EXPECT_EQ(stored.mid(DemoFixture::kDataOffset + 0x10, 4), singles({2.5f}));
+}
+
+TEST_F(ColourTablesTest, AReadOnlyModuleTakesNoColour)
+{
+    // Opened by another user, the module can only be read: the pick says so and writes nothing.
+    QFile::setPermissions(home.path(), QFile::Permissions(0x7755));
+    QFile::setPermissions(home.module4(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray before = TestHome::readAll(home.module4());
+    ForkedChild child;
+    child.asNobody = true;
+    const ForkedChild::Result result = child.run([&] {
+        doc->openFromCommandLine(home.module4());
+        prompter.colours.push_back(Rgb{1, 2, 3});
+        const ColourWrite write = tool->WriteColor(ColourTable::Font, 0);
+        const AlphaWrite alpha = tool->WriteWaveAlpha(ColourTable::WaveBack, 0, "0.5");
+        const bool told = write.status == ColourWrite::Status::Refused && write.why.endsWith("is read-only") &&
+                          prompter.count("colour") == 0 && !alpha.written;
+        return QByteArray(told ? "refused" : write.why.toUtf8());
+    });
+    EXPECT_TRUE(result.exitedNormally);
+    EXPECT_EQ(result.output, QByteArray("refused"));
+    EXPECT_EQ(TestHome::readAll(home.module4()), before);
 }
