@@ -288,3 +288,20 @@ TEST_F(VshToolWindowTest, ExportAndImportButtons)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VshToolWindowTest, ASectionWithoutListsKeepsTheDesignTexts)
+{
+    IniFile(home.bookmarks()).write("5.00", "XMBmenuString", "Default");
+    IniFile(home.bookmarks()).write("5.00", "XMBmainString", "Default");
+    open(home.module5());
+    auto *sub = control<QComboBox>("cmbSub");
+    EXPECT_EQ(sub->count(), 0);
+    EXPECT_EQ(sub->placeholderText(), "Network Update");
+    EXPECT_EQ(control<QComboBox>("cmbMain")->count(), 7);
+    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
+    EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Checked);
+}
+
+} // namespace
