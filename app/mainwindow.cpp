@@ -5,6 +5,8 @@
 #include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
+#include "vshtool/vshtool.h"
+#include "vshtool/vshtoolwindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -38,6 +40,7 @@ QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeyS
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     : QMainWindow(parent)
     , m_doc(document)
+    , m_vshCore(std::make_unique<VshTool>(document))
     , m_texts(document)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -54,10 +57,7 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
 
     connect(&m_doc, &PrxDocument::changed, this, &MainWindow::syncFromDocument);
     connect(&m_texts, &WindowTexts::changed, this, &MainWindow::syncFromDocument);
-    connect(&m_doc, &PrxDocument::vshToolVisibilityRequested, this, [this](bool visible) {
-        if (visible && m_doc.vshToolEnabled())
-            m_vshTool->setChecked(true);
-    });
+    connectVshTool();
     const BookmarkModel *model = &m_doc.model();
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, signal, this, &MainWindow::updateTitle);
@@ -192,6 +192,60 @@ void MainWindow::layoutButtons()
     const double top = m_grid->bottomStripTop() + 60;
     for (const StripButton &b : m_stripButtons)
         b.button->setGeometry(m_grid->twips(b.left, top, b.width, 360));
+}
+
+MainWindow::~MainWindow() = default;
+
+VshToolWindow *MainWindow::vshToolWindow() const
+{
+    return m_vshWindow;
+}
+
+VshToolWindow *MainWindow::ensureVshToolWindow()
+{
+    if (!m_vshWindow) {
+        m_vshWindow = new VshToolWindow(*m_vshCore, this);
+        connect(m_vshWindow, &VshToolWindow::closed, this, [this] { m_vshTool->setChecked(false); });
+    }
+    return m_vshWindow;
+}
+
+void MainWindow::connectVshTool()
+{
+    connect(m_vshTool, &QAction::triggered, this, [this](bool checked) {
+        if (!checked) {
+            if (m_vshWindow)
+                m_vshWindow->hide();
+        } else {
+            VshToolWindow *window = ensureVshToolWindow();
+            window->show();
+            window->raise();
+            window->VSHreadcolor();
+        }
+        if (m_vshWindow) {
+            const PrxDocument::CategoryLists lists = m_doc.readCategoryLists();
+            m_vshWindow->fillCategoryLists(lists.subMenu, lists.main);
+        }
+    });
+    connect(&m_doc, &PrxDocument::vshToolVisibilityRequested, this, [this](bool visible) {
+        // Shown only with its menu item, which can hide it again.
+        if (visible && m_doc.vshToolEnabled()) {
+            m_vshTool->setChecked(true);
+            ensureVshToolWindow()->show();
+        } else {
+            m_vshTool->setChecked(false);
+            if (m_vshWindow)
+                m_vshWindow->hide();
+        }
+    });
+    connect(&m_doc, &PrxDocument::vshToolReloaded, this, [this](bool readColours, bool subMenu, bool main) {
+        if (readColours)
+            ensureVshToolWindow()->VSHreadcolor();
+        if (!m_vshWindow)
+            return;
+        m_vshWindow->fillCategoryLists(subMenu, main);
+        m_vshWindow->applyVersion();
+    });
 }
 
 OffsetDescriptionDialog *MainWindow::offsetDescription()

@@ -3,7 +3,9 @@
 #include "app/windowtexts.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class GridView;
@@ -15,6 +17,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class VshTool;
+class VshToolWindow;
 
 // The main window (Form1): menus, the bookmark grid with its buttons, the
 // status bar and the version combo box over its first panel. All state lives
@@ -25,9 +29,12 @@ class MainWindow : public QMainWindow
 
 public:
     explicit MainWindow(PrxDocument &document, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     GridView *grid() const { return m_grid; }
     OffsetDescriptionDialog *offsetDescription();
+    // The VSHmain tool window while it exists (shown or hidden), else null.
+    VshToolWindow *vshToolWindow() const;
 
     // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
@@ -56,6 +63,9 @@ private:
     void layoutButtons();
     void runWithDialogTitle(const QString &title, const std::function<void()> &run);
     void showSaved();
+    // The VSHmain tool window, created hidden when it does not exist.
+    VshToolWindow *ensureVshToolWindow();
+    void connectVshTool();
 
     PrxDocument &m_doc;
     GridView *m_grid = nullptr;
@@ -79,6 +89,8 @@ private:
     QTimer *m_savedTimer = nullptr;
     QString m_fileDialogTitle;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
+    std::unique_ptr<VshTool> m_vshCore;
+    QPointer<VshToolWindow> m_vshWindow;
 
     // The Save PRX items, Preferences, About and the exit check.
     void connectShell();

@@ -83,6 +83,11 @@ QString WidgetPrompter::chooseSaveFile(const QString &filter, const QString &sta
     return dialog.selectedFiles().first();
 }
 
+QString WidgetPrompter::chooseNewFile(const QString &filter, const QString &start)
+{
+    return QFileDialog::getSaveFileName(m_parent, dialogTitle(m_parent), start, filter);
+}
+
 std::optional<Rgb> WidgetPrompter::chooseColour(Rgb initial)
 {
     const QColor chosen = QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), m_parent);

@@ -15,6 +15,7 @@ public:
     void inform(const QString &text, const QString &title, Icon icon) override;
     QString chooseOpenFile(const QString &filter, const QString &start) override;
     QString chooseSaveFile(const QString &filter, const QString &start) override;
+    QString chooseNewFile(const QString &filter, const QString &start) override;
     std::optional<Rgb> chooseColour(Rgb initial) override;
     void beep() override;
     void setBusy(bool busy) override;

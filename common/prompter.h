@@ -27,6 +27,8 @@ public:
     // offer existing files only: saving writes over a file the person chose.
     virtual QString chooseOpenFile(const QString &filter, const QString &start) = 0;
     virtual QString chooseSaveFile(const QString &filter, const QString &start) = 0;
+    // A file to write, which may be new; a window asks before one is replaced.
+    virtual QString chooseNewFile(const QString &filter, const QString &start) { return chooseSaveFile(filter, start); }
     virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;
     virtual void beep() = 0;
     virtual void setBusy(bool busy) = 0;

@@ -293,15 +293,26 @@ void PrxDocument::ReloadBookmark()
     if (haveBookmarks)
         m_settings.writeExpertmode();
     m_model.renumber();
-    if (haveBookmarks) {
-        const QString menu = bookmarks().read(m_prxversion, QStringLiteral("XMBmenuString"));
-        if (menu != IniFile::Missing)
-            m_xmbMenu = menu.split(QLatin1Char(','));
-        const QString main = bookmarks().read(m_prxversion, QStringLiteral("XMBmainString"));
-        if (main != IniFile::Missing)
-            m_xmbMain = main.split(QLatin1Char(','));
-    }
+    const bool readColours =
+        haveBookmarks && m_currentModuleFile.contains(QLatin1String("vshmain")) &&
+        bookmarks().read(m_prxversion, QStringLiteral("RFontStart")).toLower() != QLatin1String("default");
+    const CategoryLists lists = haveBookmarks ? readCategoryLists() : CategoryLists{};
+    emit vshToolReloaded(readColours, lists.subMenu, lists.main);
     emit changed();
+}
+
+PrxDocument::CategoryLists PrxDocument::readCategoryLists()
+{
+    CategoryLists read;
+    if (m_currentBookmarkFile.isEmpty())
+        return read;
+    const QString menu = bookmarks().read(m_prxversion, QStringLiteral("XMBmenuString"));
+    if ((read.subMenu = menu != IniFile::Missing))
+        m_xmbMenu = menu.split(QLatin1Char(','));
+    const QString main = bookmarks().read(m_prxversion, QStringLiteral("XMBmainString"));
+    if ((read.main = main != IniFile::Missing))
+        m_xmbMain = main.split(QLatin1Char(','));
+    return read;
 }
 
 bool PrxDocument::SaveVT(const QString &section)

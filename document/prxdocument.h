@@ -47,6 +47,14 @@ public:
     static QString GetLongFilename(const QString &sShortName);
     bool SetBookmark();
     void ReloadBookmark();
+    // The sub-menu and main-category lists of the current section into
+    // XMBmenu() and XMBmain(); a missing key leaves its list as it was.
+    struct CategoryLists
+    {
+        bool subMenu = false;
+        bool main = false;
+    };
+    CategoryLists readCategoryLists();
     // Before the list is dropped: pending edits into the list (aboutToDropList),
     // then the exit check's question when values differ from their saved
     // values. False when the list must stay as it is.
@@ -75,6 +83,8 @@ public:
     const QString &currentModuleFile() const { return m_currentModuleFile; }
     const QString &currentBookmarkFile() const { return m_currentBookmarkFile; }
     qint32 BeginOffset() const { return m_beginOffset; }
+    // The start of the sub-icon record the VSHmain tool has selected.
+    void setBeginOffset(qint32 offset) { m_beginOffset = offset; }
     const QStringList &XMBmenu() const { return m_xmbMenu; }
     const QStringList &XMBmain() const { return m_xmbMain; }
     // The open module is a vshmain whose section says where its tables begin.
@@ -103,6 +113,10 @@ signals:
     // The version in use changed: by the person's choice, or by an open.
     void versionChanged(bool chosen);
     void vshToolVisibilityRequested(bool visible);
+    // The list was reloaded: the VSHmain tool reads the colour tables when
+    // `readColours` (a vshmain module whose section has them), takes the
+    // category lists that were read, and offers the wave tables by version.
+    void vshToolReloaded(bool readColours, bool subMenuRead, bool mainRead);
     // The list is about to be replaced or asked about: pending edits go in now.
     void aboutToDropList();
     // A value of the 0-based row can not be saved; the person is told next.

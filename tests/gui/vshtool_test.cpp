@@ -1,0 +1,307 @@
+#include "app/mainwindow.h"
+#include "common/inifile.h"
+#include "document/prxdocument.h"
+#include "tests/support/fakeprompter.h"
+#include "tests/support/testhome.h"
+#include "tools/mkdemo/demofixture.h"
+#include "vshtool/swatchview.h"
+#include "vshtool/vshtoolwindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QtEndian>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+using DemoFixture::kBeginOffset;
+using DemoFixture::kFontStart;
+using DemoFixture::kOptStart;
+using DemoFixture::kWaveStart;
+
+QByteArray singles(std::initializer_list<float> values)
+{
+    QByteArray out;
+    for (float f : values) {
+        char b[4];
+        quint32 bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        qToLittleEndian(bits, b);
+        out.append(b, 4);
+    }
+    return out;
+}
+
+class VshToolWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        home.answerAssociation();
+        doc = std::make_unique<PrxDocument>(home.path(), prompter);
+        window = std::make_unique<MainWindow>(*doc);
+        doc->startUp();
+    }
+    void open(const QString &module)
+    {
+        doc->openFromCommandLine(module);
+        ASSERT_NE(tool(), nullptr);
+    }
+    VshToolWindow *tool() const { return window->vshToolWindow(); }
+    template <typename T = QWidget>
+    T *control(const QString &name) const
+    {
+        T *found = tool()->findChild<T *>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    SwatchView *swatch(const QString &name) const { return control<SwatchView>(name); }
+    QAction *menuItem() const { return window->findChild<QAction *>("menuViewCOlor"); }
+    QByteArray module() const { return TestHome::readAll(home.module5()); }
+
+    TestHome home;
+    FakePrompter prompter;
+    std::unique_ptr<PrxDocument> doc;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(VshToolWindowTest, OpeningAVshmainShowsTheFilledWindow)
+{
+    open(home.module5());
+    EXPECT_EQ(tool()->objectName(), "Form2");
+    EXPECT_EQ(tool()->windowTitle(), "VSHmain Tool");
+    EXPECT_TRUE(tool()->isVisible());
+    EXPECT_TRUE(menuItem()->isChecked());
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+
+    // Option month 11 of the demo is (1, 0.9, 0.5); its back wave the same at alpha 0.75.
+    EXPECT_EQ(swatch("infopic(11)")->colour(), (Rgb{255, 229, 127}));
+    EXPECT_EQ(swatch("WavePic(11)")->colour(), (Rgb{255, 235, 159}));
+    EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "0.75");
+    EXPECT_EQ(control<QLineEdit>("txtAlphaFront(0)")->text(), "0.5");
+    EXPECT_EQ(module().mid(DemoFixture::kFixedClear, 5), QByteArray(5, '\0'));
+
+    QStringList months;
+    for (const QLabel *label : control("Frame6")->findChildren<QLabel *>())
+        months << label->text();
+    EXPECT_EQ(months.mid(0, 12), (QStringList{"January", "February", "March", "April", "May", "June", "July",
+                                              "August", "September", "October", "November", "December"}));
+
+    // The option buttons show one panel each.
+    const char *frames[] = {"Frame6", "Frame1", "Frame3", "Frame5"};
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(control<QRadioButton>(QStringLiteral("Option%1").arg(i + 1)), Qt::LeftButton);
+        for (int f = 0; f < 4; ++f)
+            EXPECT_EQ(control(QLatin1String(frames[f]))->isVisible(), f == i) << i << " " << f;
+    }
+
+    // The category lists come from the section; record 0 of the demo is disabled.
+    auto *sub = control<QComboBox>("cmbSub");
+    EXPECT_EQ(sub->count(), DemoFixture::subMenuItems().size());
+    EXPECT_EQ(sub->currentText(), "Network Update");
+    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
+    EXPECT_FALSE(control("cmbMain")->isEnabled());
+    EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Unchecked);
+}
+
+TEST_F(VshToolWindowTest, TheMenuItemHidesShowsAndRecreates)
+{
+    open(home.module5());
+    QPointer<VshToolWindow> first = tool();
+    menuItem()->trigger();
+    EXPECT_FALSE(menuItem()->isChecked());
+    EXPECT_FALSE(first->isVisible());
+    menuItem()->trigger();
+    EXPECT_TRUE(first->isVisible()) << "hidden, not gone";
+
+    // The close box ends the window; the menu item makes a new one, which clears again.
+    doc->files().write(ModuleFiles::Held, DemoFixture::kFixedClear, "ABCDE");
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_FALSE(menuItem()->isChecked());
+    menuItem()->trigger();
+    ASSERT_NE(tool(), nullptr);
+    EXPECT_TRUE(tool()->isVisible());
+    EXPECT_EQ(module().mid(DemoFixture::kFixedClear, 5), QByteArray(5, '\0'));
+    EXPECT_EQ(swatch("infopic(11)")->colour(), (Rgb{255, 229, 127})) << "read when shown";
+}
+
+TEST_F(VshToolWindowTest, PickingColours)
+{
+    open(home.module5());
+    const QByteArray before = module();
+    const Rgb shown = swatch("pic(0)")->colour();
+    prompter.colours.push_back(std::nullopt);
+    QTest::mouseClick(swatch("pic(0)"), Qt::LeftButton);
+    EXPECT_EQ(prompter.count("colour"), 1);
+    EXPECT_EQ(module(), before) << "a cancelled pick writes nothing";
+    EXPECT_EQ(swatch("pic(0)")->colour(), shown);
+
+    prompter.colours.push_back(Rgb{255, 0, 0});
+    QTest::mouseClick(swatch("pic(0)"), Qt::LeftButton);
+    EXPECT_EQ(module().mid(kFontStart, 12), QByteArray::fromHex("0000803F0000000000000000"));
+    EXPECT_EQ(swatch("pic(0)")->colour(), (Rgb{255, 0, 0}));
+
+    // A single wave month is shown blended after the pick; all months unblended.
+    QTest::mouseClick(control<QRadioButton>("Option3"), Qt::LeftButton);
+    prompter.colours.push_back(Rgb{0, 0, 0});
+    QTest::mouseClick(swatch("WavePic(1)"), Qt::LeftButton);
+    EXPECT_EQ(swatch("WavePic(1)")->colour(), (Rgb{63, 63, 63})) << "black at alpha 0.75";
+    prompter.colours.push_back(Rgb{0, 0, 0});
+    QTest::mouseClick(swatch("WavePicAll"), Qt::LeftButton);
+    for (int m = 0; m < 12; ++m)
+        EXPECT_EQ(swatch(QStringLiteral("WavePic(%1)").arg(m))->colour(), (Rgb{0, 0, 0}));
+    EXPECT_EQ(swatch("WavePicAll")->colour(), (Rgb{0, 0, 0}));
+    EXPECT_EQ(module().mid(kWaveStart + 32 * 5 + 12, 4), singles({0.75f})) << "no alpha changes";
+
+    prompter.colours.push_back(Rgb{0, 51, 255});
+    QTest::mouseClick(control<QRadioButton>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(swatch("infoAll"), Qt::LeftButton);
+    for (int m = 0; m < 12; ++m) {
+        EXPECT_EQ(swatch(QStringLiteral("infopic(%1)").arg(m))->colour(), (Rgb{0, 51, 255}));
+        EXPECT_EQ(module().mid(kOptStart + 12 * m, 12), singles({0.0f, 0.2f, 1.0f}));
+    }
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(VshToolWindowTest, TypedAlphas)
+{
+    open(home.module5());
+    QTest::mouseClick(control<QRadioButton>("Option3"), Qt::LeftButton);
+    auto *alpha = control<QLineEdit>("txtAlpha(0)");
+    alpha->selectAll();
+    QTest::keyClicks(alpha, "abc");
+    EXPECT_EQ(alpha->text(), "0.75");
+    EXPECT_EQ(prompter.count("beep"), 3);
+    EXPECT_EQ(module().mid(kWaveStart + 12, 4), singles({0.75f}));
+
+    alpha->selectAll();
+    QTest::keyClicks(alpha, "0.5");
+    EXPECT_EQ(alpha->text(), "0.5");
+    EXPECT_EQ(module().mid(kWaveStart + 12, 4), singles({0.5f}));
+    EXPECT_EQ(prompter.count("beep"), 3);
+    // Month 0 back wave of the demo is (0, 0.5, 1): blended and rounded.
+    EXPECT_EQ(swatch("WavePic(0)")->colour(), (Rgb{128, 191, 255}));
+}
+
+TEST_F(VshToolWindowTest, WaveOptionsFollowTheVersion)
+{
+    open(home.module4());
+    EXPECT_FALSE(control("Option3")->isEnabled());
+    EXPECT_FALSE(control("Option4")->isEnabled());
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(TestHome::readAll(home.module4()), DemoFixture::storedModule("4.05")) << "no clear below 5.0";
+
+    // Switching the section to 5.00 offers them.
+    ASSERT_TRUE(doc->versionEnter("5.00"));
+    EXPECT_TRUE(control("Option3")->isEnabled());
+}
+
+TEST_F(VshToolWindowTest, AMissingColourKeyIsToldOnce)
+{
+    IniFile(home.bookmarks()).write("5.00", "GOptStart", "");
+    open(home.module5());
+    EXPECT_EQ(prompter.messages(), QStringList{"PRX Version doesn't match!\r\nPlease select the correct version."});
+    EXPECT_EQ(swatch("pic(4)")->colour(), (Rgb{255, 255, 255})) << "the font table was read";
+    EXPECT_EQ(swatch("infopic(4)")->colour(), (Rgb{192, 192, 192})) << "the option table not";
+}
+
+TEST_F(VshToolWindowTest, SubIconRecords)
+{
+    open(home.module5());
+    auto *sub = control<QComboBox>("cmbSub");
+    auto *main = control<QComboBox>("cmbMain");
+    auto *xmb = control<QCheckBox>("chkXMB");
+    const qint64 third = kBeginOffset + 32;
+
+    sub->setCurrentIndex(2);
+    emit sub->activated(2);
+    EXPECT_EQ(doc->BeginOffset(), qint32(third));
+    EXPECT_EQ(xmb->checkState(), Qt::Checked);
+
+    QTest::mouseClick(xmb, Qt::RightButton);
+    EXPECT_EQ(xmb->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(module().mid(third + 8, 8), QByteArray::fromHex("06000000FFFFFFFF"));
+    QTest::mouseClick(xmb, Qt::LeftButton);
+    EXPECT_EQ(xmb->checkState(), Qt::Checked);
+    EXPECT_EQ(module().mid(third + 8, 8), QByteArray::fromHex("07000000FFFFFFFF"));
+    QTest::mouseClick(xmb, Qt::LeftButton);
+    EXPECT_EQ(xmb->checkState(), Qt::Unchecked);
+    EXPECT_EQ(module().mid(third + 8, 8), QByteArray::fromHex("0200000008000000"));
+
+    QTest::mouseClick(control("chkEditMain"), Qt::LeftButton);
+    EXPECT_TRUE(main->isEnabled());
+    main->setCurrentIndex(5);
+    emit main->activated(5);
+    EXPECT_EQ(module().mid(third, 4), QByteArray::fromHex("05000000"));
+
+    // A category beyond the list: no selection, and the record stays as it is.
+    doc->files().write(ModuleFiles::Held, kBeginOffset + 16, QByteArray::fromHex("09000000"));
+    const QByteArray before = module();
+    sub->setCurrentIndex(1);
+    emit sub->activated(1);
+    EXPECT_EQ(main->currentIndex(), -1);
+    EXPECT_EQ(module(), before);
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(VshToolWindowTest, APickedColourAndAnEditedValueBothSurviveSave)
+{
+    open(home.module5());
+    prompter.colours.push_back(Rgb{0, 255, 0});
+    QTest::mouseClick(swatch("pic(7)"), Qt::LeftButton);
+    doc->model().setCell(1, BookmarkRow::Value, "3.5");
+    ASSERT_TRUE(doc->save());
+    const QByteArray saved = module();
+    EXPECT_EQ(saved.mid(kFontStart + 12 * 7, 12), singles({0.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(saved.mid(DemoFixture::kDataOffset + 0x14, 4), singles({3.5f}));
+}
+
+TEST_F(VshToolWindowTest, ExportAndImportButtons)
+{
+    open(home.module5());
+    const QString preset = home.file("scheme.json");
+    prompter.files.push_back(preset);
+    QTest::mouseClick(control("cmdExportColours"), Qt::LeftButton);
+    ASSERT_TRUE(QFileInfo::exists(preset));
+
+    prompter.colours.push_back(Rgb{1, 2, 3});
+    QTest::mouseClick(swatch("picAll"), Qt::LeftButton);
+    prompter.files.push_back(preset);
+    QTest::mouseClick(control("cmdImportColours"), Qt::LeftButton);
+    EXPECT_EQ(swatch("pic(3)")->colour(), (Rgb{255, 255, 255})) << "re-read after the import";
+    EXPECT_EQ(module().mid(kFontStart, 12), singles({1.0f, 1.0f, 1.0f}));
+
+    ASSERT_TRUE(TestHome::writeAll(preset, "not json"));
+    prompter.files.push_back(preset);
+    QTest::mouseClick(control("cmdImportColours"), Qt::LeftButton);
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().startsWith("Nothing was imported: ")) << prompter.messages().first().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VshToolWindowTest, ASectionWithoutListsKeepsTheDesignTexts)
+{
+    IniFile(home.bookmarks()).write("5.00", "XMBmenuString", "Default");
+    IniFile(home.bookmarks()).write("5.00", "XMBmainString", "Default");
+    open(home.module5());
+    auto *sub = control<QComboBox>("cmbSub");
+    EXPECT_EQ(sub->count(), 0);
+    EXPECT_EQ(sub->placeholderText(), "Network Update");
+    EXPECT_EQ(control<QComboBox>("cmbMain")->count(), 7);
+    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
+    EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Checked);
+}
+
+} // namespace

@@ -1,0 +1,158 @@
+#include "vshtool/colourpreset.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const QString kFormat = QStringLiteral("vantor-colours");
+const char *const kComponents[4] = {"red", "green", "blue", "alpha"};
+
+QString tableName(ColourTable table)
+{
+    switch (table) {
+    case ColourTable::Font:
+        return QStringLiteral("font");
+    case ColourTable::Option:
+        return QStringLiteral("option");
+    case ColourTable::WaveBack:
+        return QStringLiteral("waveBack");
+    case ColourTable::WaveFront:
+        break;
+    }
+    return QStringLiteral("waveFront");
+}
+
+QString monthName(int month)
+{
+    static const char *const names[kMonths] = {"January", "February", "March",     "April",   "May",      "June",
+                                               "July",    "August",   "September", "October", "November", "December"};
+    return QLatin1String(names[month]);
+}
+
+float singleOf(quint32 bits)
+{
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+quint32 bitsOf(float f)
+{
+    quint32 bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// The shortest decimal that gives the single back, as the double JSON holds;
+// a NaN, an infinity or a negative zero keeps its bits as hexadecimal text.
+QJsonValue componentValue(quint32 bits)
+{
+    const float f = singleOf(bits);
+    if (std::isfinite(f) && !(f == 0.0f && std::signbit(f))) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text - 1, f).ptr;
+        *end = '\0';
+        const double shortest = std::strtod(text, nullptr);
+        if (bitsOf(float(shortest)) == bits)
+            return shortest;
+        return double(f);
+    }
+    return QString::number(bits, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
+std::optional<quint32> componentBits(const QJsonValue &value)
+{
+    if (value.isDouble()) {
+        const double d = value.toDouble();
+        // Beyond a single's range a number would turn into an infinity.
+        if (!std::isfinite(float(d)))
+            return std::nullopt;
+        return bitsOf(float(d));
+    }
+    if (value.isString()) {
+        const QString text = value.toString();
+        bool ok = false;
+        const quint32 bits = text.toUInt(&ok, 16);
+        if (ok && text.size() == 8)
+            return bits;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QByteArray ColourPreset::toJson() const
+{
+    QJsonObject root;
+    root.insert(QStringLiteral("format"), kFormat);
+    root.insert(QStringLiteral("formatVersion"), 1);
+    root.insert(QStringLiteral("firmware"), firmware);
+    for (ColourTable t : kColourTables) {
+        if (!table(t))
+            continue;
+        QJsonArray months;
+        for (int m = 0; m < kMonths; ++m) {
+            QJsonObject month;
+            month.insert(QStringLiteral("month"), monthName(m));
+            for (int k = 0; k < (isWave(t) ? 4 : 3); ++k)
+                month.insert(QLatin1String(kComponents[k]), componentValue((*table(t))[size_t(m)][size_t(k)]));
+            months.append(month);
+        }
+        root.insert(tableName(t), months);
+    }
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::optional<ColourPreset> ColourPreset::fromJson(const QByteArray &json, QString &why)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (doc.isNull()) {
+        why = QStringLiteral("it is not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
+        return std::nullopt;
+    }
+    const QJsonObject root = doc.object();
+    if (root.value(QStringLiteral("format")).toString() != kFormat) {
+        why = QStringLiteral("it is not a colour preset (no \"format\": \"%1\")").arg(kFormat);
+        return std::nullopt;
+    }
+    ColourPreset preset;
+    preset.firmware = root.value(QStringLiteral("firmware")).toString();
+    bool any = false;
+    for (ColourTable t : kColourTables) {
+        const QJsonValue value = root.value(tableName(t));
+        if (value.isUndefined())
+            continue;
+        const QJsonArray months = value.toArray();
+        if (!value.isArray() || months.size() != kMonths) {
+            why = QStringLiteral("\"%1\" does not hold twelve months").arg(tableName(t));
+            return std::nullopt;
+        }
+        Table table{};
+        for (int m = 0; m < kMonths; ++m) {
+            const QJsonObject month = months.at(m).toObject();
+            for (int k = 0; k < (isWave(t) ? 4 : 3); ++k) {
+                const auto bits = componentBits(month.value(QLatin1String(kComponents[k])));
+                if (!bits) {
+                    why = QStringLiteral("\"%1\", %2: \"%3\" is missing or not a number")
+                              .arg(tableName(t), monthName(m), QLatin1String(kComponents[k]));
+                    return std::nullopt;
+                }
+                table[size_t(m)][size_t(k)] = *bits;
+            }
+        }
+        preset.table(t) = table;
+        any = true;
+    }
+    if (!any) {
+        why = QStringLiteral("it holds no colour table");
+        return std::nullopt;
+    }
+    return preset;
+}

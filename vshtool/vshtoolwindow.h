@@ -1,0 +1,81 @@
+#pragma once
+
+#include "vshtool/colourtable.h"
+#include "vshtool/subiconrecords.h"
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+class QStackedLayout;
+class SwatchView;
+class VshTool;
+
+// The VSHmain tool window (Form2): the monthly colour tables as swatches, the
+// wave alphas, and the sub-icon records. Every change goes into the module at
+// once; the window keeps nothing but its controls.
+class VshToolWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Creating the window offers the wave tables by version and, from 5.0 on
+    // with a module set, clears the five bytes at 0x1A0E8.
+    VshToolWindow(VshTool &tool, QWidget *parent = nullptr);
+
+    // All tables into the swatches and alpha boxes; a failed read says so once.
+    void VSHreadcolor();
+    // The document's lists into cmbSub and cmbMain, for those that were read.
+    void fillCategoryLists(bool subMenu, bool main);
+    // The wave options enabled from firmware 5.0 on.
+    void applyVersion();
+
+signals:
+    // The close box: the window goes away.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Panel
+    {
+        QRadioButton *option = nullptr;
+        QGroupBox *frame = nullptr;
+        std::array<SwatchView *, kMonths> swatches{};
+        std::array<QLineEdit *, kMonths> alphas{};
+        SwatchView *all = nullptr;
+    };
+
+    void buildPanel(ColourTable table, QWidget *parent);
+    QWidget *buildCategories();
+    void showPanel(ColourTable table);
+    void pickMonth(ColourTable table, int month);
+    void pickAllMonths(ColourTable table);
+    void alphaChanged(ColourTable layer, int month, const QString &text);
+    void setAlphaText(QLineEdit *box, const QString &text);
+    void selectRecord(int index);
+    void writeMainCategory(int index);
+    void xmbClicked();
+    void xmbSlimOnly();
+    void tell(const QString &what, const QString &why);
+    void exportColours();
+    void importColours();
+    Panel &panel(ColourTable table) { return m_panels[size_t(table)]; }
+
+    VshTool &m_tool;
+    SubIconRecords m_records;
+    std::array<Panel, 4> m_panels;
+    QStackedLayout *m_stack = nullptr;
+    QComboBox *m_sub = nullptr;
+    QComboBox *m_main = nullptr;
+    QCheckBox *m_editMain = nullptr;
+    QCheckBox *m_xmb = nullptr;
+    int m_xmbState = 2;
+    bool m_filling = false;
+};
