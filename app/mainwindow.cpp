@@ -5,6 +5,7 @@
 #include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
+#include "search/searchwindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -92,7 +93,13 @@ void MainWindow::buildMenus()
     m_vshTool = addItem(tools, QStringLiteral("VSHmain Tool"), "menuViewCOlor");
     m_vshTool->setCheckable(true);
     tools->addSeparator();
-    addItem(tools, QStringLiteral("Search..."), "menuSearch", QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(addItem(tools, QStringLiteral("Search..."), "menuSearch", QKeySequence(Qt::CTRL | Qt::Key_F)),
+            &QAction::triggered, this, [this] {
+                SearchWindow *search = searchWindow();
+                search->show();
+                search->raise();
+                search->activateWindow();
+            });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     addItem(help, QStringLiteral("&About"), "menuAbout");
@@ -199,6 +206,13 @@ OffsetDescriptionDialog *MainWindow::offsetDescription()
     if (!m_offsetDescription)
         m_offsetDescription = new OffsetDescriptionDialog(m_doc, this);
     return m_offsetDescription;
+}
+
+SearchWindow *MainWindow::searchWindow()
+{
+    if (!m_searchWindow)
+        m_searchWindow = new SearchWindow(m_doc, [this] { return offsetDescription(); }, this);
+    return m_searchWindow;
 }
 
 void MainWindow::showVersionBox()

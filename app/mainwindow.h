@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class SearchWindow;
 
 // The main window (Form1): menus, the bookmark grid with its buttons, the
 // status bar and the version combo box over its first panel. All state lives
@@ -28,6 +29,8 @@ public:
 
     GridView *grid() const { return m_grid; }
     OffsetDescriptionDialog *offsetDescription();
+    // The modeless search window (Tools > Search...), made on first use.
+    SearchWindow *searchWindow();
 
     // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
@@ -79,6 +82,7 @@ private:
     QTimer *m_savedTimer = nullptr;
     QString m_fileDialogTitle;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
+    SearchWindow *m_searchWindow = nullptr;
 
     // The Save PRX items, Preferences, About and the exit check.
     void connectShell();

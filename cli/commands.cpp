@@ -9,6 +9,7 @@ const std::vector<CliCommand> &cliCommands()
         {"set", "vantor set MODULE [--version V] SELECTOR=VALUE ...", setCommand},
         {"pack", "vantor pack MODULE --version V -o OUT", packCommand},
         {"unpack", "vantor unpack FILE -o OUT", unpackCommand},
+        {"search", "vantor search FILE (--float X | --int N | --string TEXT)", searchCommand},
         {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--expand-arrays]", hbk2vtCommand},
     };
     return commands;

@@ -19,5 +19,6 @@ int setCommand(CliContext &context);
 int packCommand(CliContext &context);
 int unpackCommand(CliContext &context);
 int hbk2vtCommand(CliContext &context);
+int searchCommand(CliContext &context);
 
 const std::vector<CliCommand> &cliCommands();
