@@ -16,8 +16,6 @@ QVariant SearchResultModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return index.column() == Offset ? offsetText(offset(index.row())) : m_value;
-    if (role == Qt::TextAlignmentRole && index.column() == Offset)
-        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return QVariant();
 }
 

@@ -144,8 +144,8 @@ void SearchWindow::resizeEvent(QResizeEvent *event)
     const int outer = toTwips(height()) + kFrameHeight;
     const int buttonTop = outer - 1185;
     m_list->setGeometry(twips(kListLeft, kListTop, kListWidth, std::max(outer - 2715, 300)));
-    m_searchButton->setGeometry(twips(120, buttonTop, 1455, 375));
-    m_addButton->setGeometry(twips(3750, buttonTop, 1455, 375));
+    m_searchButton->setGeometry(twips(120, buttonTop, 1935, 375));
+    m_addButton->setGeometry(twips(3270, buttonTop, 1935, 375));
     const int bar = m_status->sizeHint().height();
     m_status->setGeometry(0, height() - bar, width(), bar);
 }
