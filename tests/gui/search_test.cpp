@@ -188,6 +188,24 @@ TEST_F(SearchWindowTest, AddToBookmarkAppendsOneRowPerSelectedHit)
     EXPECT_EQ(doc->model().count(), before + 3) << "nothing selected, nothing added";
 }
 
+TEST_F(SearchWindowTest, HitsKeepTheTypeAndFileOfTheirSearch)
+{
+    plant(home.module4(), QByteArray("\x39\x30", 2), {64});
+    doc->openFromCommandLine(home.module4());
+    find("Integer", "12345");
+    ASSERT_GT(search->results().rowCount(), 0);
+    chooseType("String");
+    addToBookmark({0}, "Typed later");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Type], "Integer");
+
+    doc->openFromCommandLine(home.module5());
+    const int before = doc->model().count();
+    prompter.calls.clear();
+    child<QPushButton>("Command2")->click();
+    EXPECT_EQ(doc->model().count(), before);
+    EXPECT_EQ(prompter.messages(), QStringList{"The file searched is no longer open: search again"});
+}
+
 TEST_F(SearchWindowTest, FileCellFollowsTheSearchedFile)
 {
     plant(home.module5(), QByteArray("\x39\x30", 2), {64});

@@ -1,3 +1,4 @@
+#include "fuzz/filecheck.h"
 #include "fuzz/searchcheck.h"
 #include "search/patternfinder.h"
 #include "search/scanner.h"
@@ -7,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -130,6 +132,29 @@ TEST_F(ScannerTest, ProgressReachesTheWholeFile)
         done.push_back(at);
     }));
     EXPECT_EQ(done, (std::vector<qint64>{4096, 8192, 10000}));
+}
+
+TEST_F(ScannerTest, AFileCutShortWhileScannedEndsTheScan)
+{
+    QByteArray bytes = planted(zeros(1 << 20), 100, "cut");
+    const QString path = write(planted(bytes, 900000, "cut"));
+    Scanner scanner(*SearchKey::make(Type::String, "cut"), 1 << 16);
+    Hits found;
+    bool cut = false;
+    EXPECT_TRUE(scanner.scanFile(path, [&](qint64 offset) { found.push_back(offset); }, [&](qint64, qint64) {
+        if (!std::exchange(cut, true)) {
+            EXPECT_TRUE(QFile::resize(path, 200000));
+        }
+    }));
+    EXPECT_EQ(found, Hits{100}) << "only what the file still holds";
+}
+
+TEST(SearchRegressions, EveryKeptInputHolds)
+{
+    QTemporaryDir work;
+    const QStringList failures = FileCheck::checkAll(QStringLiteral(FUZZ_REGRESSIONS "/fuzz_search"), work.path(),
+                                                     SearchCheck::check);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
 }
 
 // Small alphabets give many hits, overlaps and near misses.
