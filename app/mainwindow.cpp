@@ -211,7 +211,14 @@ OffsetDescriptionDialog *MainWindow::offsetDescription()
 SearchWindow *MainWindow::searchWindow()
 {
     if (!m_searchWindow)
-        m_searchWindow = new SearchWindow(m_doc, [this] { return offsetDescription(); }, this);
+        m_searchWindow = new SearchWindow(
+            m_doc,
+            [this](const SearchWindow::Hits &hits) {
+                OffsetDescriptionDialog *dialog = offsetDescription();
+                dialog->setHits(hits.values, hits.offsets, hits.type, hits.file);
+                dialog->exec();
+            },
+            this);
     return m_searchWindow;
 }
 

@@ -1,6 +1,5 @@
 #include "search/searchwindow.h"
 
-#include "bookmarks/offsetdescriptiondialog.h"
 #include "common/codepage.h"
 #include "common/numbertext.h"
 #include "document/prxdocument.h"
@@ -54,7 +53,7 @@ int maxKeyLength(SearchKey::Type type)
 
 } // namespace
 
-SearchWindow::SearchWindow(PrxDocument &document, DialogSource describe, QWidget *parent)
+SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_doc(document)
     , m_describe(std::move(describe))
@@ -307,7 +306,5 @@ void SearchWindow::Command2_Click()
     // The module as opened is file 2 while a working copy stands in for it as file 1.
     const QString fileCell =
         m_search->normal && !m_doc.workingCopyPath().isEmpty() ? QStringLiteral("2") : QStringLiteral("1");
-    OffsetDescriptionDialog *dialog = m_describe();
-    dialog->setHits(foundValues(rows), offsets, SearchKey::typeName(m_search->key.type()), fileCell);
-    dialog->exec();
+    m_describe({foundValues(rows), offsets, SearchKey::typeName(m_search->key.type()), fileCell});
 }

@@ -2,11 +2,11 @@
 
 #include "search/searchkey.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
 
-class OffsetDescriptionDialog;
 class PrxDocument;
 class QComboBox;
 class QFrame;
@@ -26,9 +26,18 @@ class SearchWindow : public QWidget
     Q_OBJECT
 
 public:
-    using DialogSource = std::function<OffsetDescriptionDialog *()>;
+    // What "Add To Bookmark" hands on: one value and offset per selected hit.
+    struct Hits
+    {
+        QStringList values;
+        QStringList offsets;
+        QString type;
+        QString file;
+    };
+    // Asks for the hits' description and adds them to the bookmark list.
+    using Describe = std::function<void(const Hits &)>;
 
-    SearchWindow(PrxDocument &document, DialogSource describe, QWidget *parent = nullptr);
+    SearchWindow(PrxDocument &document, Describe describe, QWidget *parent = nullptr);
 
     SearchResultModel &results() { return *m_results; }
     qint64 instanceCount() const { return m_count; }
@@ -59,7 +68,7 @@ private:
     int toTwips(int pixels) const;
 
     PrxDocument &m_doc;
-    DialogSource m_describe;
+    Describe m_describe;
     QLineEdit *m_key = nullptr;
     QComboBox *m_type = nullptr;
     QFrame *m_frame = nullptr;
