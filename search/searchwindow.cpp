@@ -186,11 +186,12 @@ bool SearchWindow::keyFilter(QKeyEvent *event)
         event->matches(QKeySequence::Undo))
         return false;
     const QString text = event->text();
-    // Keys without a character move the cursor or delete; they change no digit into a letter.
-    if (text.isEmpty() && !(event->modifiers() & Qt::ControlModifier))
+    const bool shortcut = event->modifiers() & Qt::ControlModifier;
+    // Keys that type no character (cursor keys, Delete, modifiers) pass;
+    // a paste is judged when the key is searched for.
+    if (text.isEmpty() || (!shortcut && (text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7F)))
         return false;
-    if (text.size() == 1 && QStringLiteral("-./0123456789").contains(text.at(0)) &&
-        !(event->modifiers() & Qt::ControlModifier))
+    if (!shortcut && text.size() == 1 && QStringLiteral("-./0123456789").contains(text.at(0)))
         return false;
     m_doc.prompter().beep();
     return true;

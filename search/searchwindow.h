@@ -40,7 +40,6 @@ public:
     SearchWindow(PrxDocument &document, Describe describe, QWidget *parent = nullptr);
 
     SearchResultModel &results() { return *m_results; }
-    qint64 instanceCount() const { return m_count; }
 
     void Command1_Click();
     void Command2_Click();

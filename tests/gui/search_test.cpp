@@ -137,10 +137,15 @@ TEST_F(SearchWindowTest, TypeChangeAndKeystrokes)
     QTest::keyClicks(key, "-327x68");
     EXPECT_EQ(key->text(), "-32768") << "a negative five-digit integer fits";
     EXPECT_EQ(prompter.count("beep"), 1);
+    for (Qt::Key editing : {Qt::Key_Control, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Backspace})
+        QTest::keyClick(key, editing);
+    EXPECT_EQ(key->text(), "3276");
+    QTest::keyClick(key, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(prompter.count("beep"), 2) << "no other shortcut passes";
     chooseType("String");
     QTest::keyClicks(key, "x");
-    EXPECT_EQ(key->text(), "-32768x");
-    EXPECT_EQ(prompter.count("beep"), 1);
+    EXPECT_EQ(key->text(), "3276x");
+    EXPECT_EQ(prompter.count("beep"), 2);
 }
 
 TEST_F(SearchWindowTest, EnterListsEveryHitInFileOrder)
