@@ -7,6 +7,7 @@
 #include "grid/gridview.h"
 #include "vshtool/vshtool.h"
 #include "vshtool/vshtoolwindow.h"
+#include "search/searchwindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -92,7 +93,13 @@ void MainWindow::buildMenus()
     m_vshTool = addItem(tools, QStringLiteral("VSHmain Tool"), "menuViewCOlor");
     m_vshTool->setCheckable(true);
     tools->addSeparator();
-    addItem(tools, QStringLiteral("Search..."), "menuSearch", QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(addItem(tools, QStringLiteral("Search..."), "menuSearch", QKeySequence(Qt::CTRL | Qt::Key_F)),
+            &QAction::triggered, this, [this] {
+                SearchWindow *search = searchWindow();
+                search->show();
+                search->raise();
+                search->activateWindow();
+            });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     addItem(help, QStringLiteral("&About"), "menuAbout");
@@ -253,6 +260,20 @@ OffsetDescriptionDialog *MainWindow::offsetDescription()
     if (!m_offsetDescription)
         m_offsetDescription = new OffsetDescriptionDialog(m_doc, this);
     return m_offsetDescription;
+}
+
+SearchWindow *MainWindow::searchWindow()
+{
+    if (!m_searchWindow)
+        m_searchWindow = new SearchWindow(
+            m_doc,
+            [this](const SearchWindow::Hits &hits) {
+                OffsetDescriptionDialog *dialog = offsetDescription();
+                dialog->setHits(hits.values, hits.offsets, hits.type, hits.file);
+                dialog->exec();
+            },
+            this);
+    return m_searchWindow;
 }
 
 void MainWindow::showVersionBox()

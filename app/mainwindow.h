@@ -19,6 +19,7 @@ class QPushButton;
 class QTimer;
 class VshTool;
 class VshToolWindow;
+class SearchWindow;
 
 // The main window (Form1): menus, the bookmark grid with its buttons, the
 // status bar and the version combo box over its first panel. All state lives
@@ -35,6 +36,8 @@ public:
     OffsetDescriptionDialog *offsetDescription();
     // The VSHmain tool window while it exists (shown or hidden), else null.
     VshToolWindow *vshToolWindow() const;
+    // The modeless search window (Tools > Search...), made on first use.
+    SearchWindow *searchWindow();
 
     // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
@@ -91,6 +94,7 @@ private:
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
     std::unique_ptr<VshTool> m_vshCore;
     QPointer<VshToolWindow> m_vshWindow;
+    SearchWindow *m_searchWindow = nullptr;
 
     // The Save PRX items, Preferences, About and the exit check.
     void connectShell();

@@ -131,14 +131,20 @@ void BookmarkModel::addTypedEntry(const QString &type)
 void BookmarkModel::appendDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
                                         const QString &type, const QString &file)
 {
+    appendDescribedRows(description, QStringList(offsets.size(), value), offsets, type, file);
+}
+
+void BookmarkModel::appendDescribedRows(const QString &description, const QStringList &values,
+                                        const QStringList &offsets, const QString &type, const QString &file)
+{
     if (offsets.isEmpty())
         return;
     beginInsertRows(QModelIndex(), count(), count() + int(offsets.size()) - 1);
-    for (const QString &offset : offsets) {
+    for (qsizetype i = 0; i < offsets.size(); ++i) {
         BookmarkRow row;
         row[BookmarkRow::Description] = description;
-        row[BookmarkRow::Value] = value;
-        row[BookmarkRow::Offset] = offset;
+        row[BookmarkRow::Value] = values.value(i);
+        row[BookmarkRow::Offset] = offsets[i];
         row[BookmarkRow::Type] = type;
         row[BookmarkRow::Len] = QStringLiteral("0");
         row[BookmarkRow::Number] = QString::number(count() + 1);

@@ -47,6 +47,9 @@ public:
     // One row per offset, with the same description, value, type and file.
     void appendDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
                              const QString &type, const QString &file);
+    // The same with a value for each offset; offsets without one get empty text.
+    void appendDescribedRows(const QString &description, const QStringList &values, const QStringList &offsets,
+                             const QString &type, const QString &file);
     // Stable sort by a column's text, without regard to case; then renumbered.
     void sortByColumn(int column, bool ascending);
 

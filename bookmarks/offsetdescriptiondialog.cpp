@@ -44,7 +44,13 @@ OffsetDescriptionDialog::OffsetDescriptionDialog(PrxDocument &document, QWidget 
 void OffsetDescriptionDialog::setHits(const QString &value, const QStringList &offsets, const QString &type,
                                       const QString &file)
 {
-    m_value = value;
+    setHits(QStringList(qsizetype(offsets.size()), value), offsets, type, file);
+}
+
+void OffsetDescriptionDialog::setHits(const QStringList &values, const QStringList &offsets, const QString &type,
+                                      const QString &file)
+{
+    m_values = values;
     m_offsets = offsets;
     m_type = type;
     m_file = file;
@@ -52,6 +58,6 @@ void OffsetDescriptionDialog::setHits(const QString &value, const QStringList &o
 
 void OffsetDescriptionDialog::cmdOk_Click()
 {
-    m_doc.model().appendDescribedRows(m_description->text(), m_value, m_offsets, m_type, m_file);
+    m_doc.model().appendDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file);
     hide();
 }

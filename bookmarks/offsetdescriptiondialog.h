@@ -18,13 +18,15 @@ public:
 
     // What OK adds: one row per offset, with these value, type and file cells.
     void setHits(const QString &value, const QStringList &offsets, const QString &type, const QString &file);
+    // The same with a value for each offset.
+    void setHits(const QStringList &values, const QStringList &offsets, const QString &type, const QString &file);
 
 private:
     void cmdOk_Click();
 
     PrxDocument &m_doc;
     QLineEdit *m_description;
-    QString m_value;
+    QStringList m_values;
     QStringList m_offsets;
     QString m_type;
     QString m_file;

@@ -10,6 +10,7 @@ const std::vector<CliCommand> &cliCommands()
         {"pack", "vantor pack MODULE --version V -o OUT", packCommand},
         {"unpack", "vantor unpack FILE -o OUT", unpackCommand},
         {"colors", "vantor colors MODULE [--version V] --export FILE.json | --import FILE.json", colorsCommand},
+        {"search", "vantor search FILE (--float X | --int N | --string TEXT)", searchCommand},
         {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--expand-arrays]", hbk2vtCommand},
     };
     return commands;

@@ -20,5 +20,6 @@ int packCommand(CliContext &context);
 int unpackCommand(CliContext &context);
 int hbk2vtCommand(CliContext &context);
 int colorsCommand(CliContext &context);
+int searchCommand(CliContext &context);
 
 const std::vector<CliCommand> &cliCommands();

@@ -1,0 +1,238 @@
+#include "app/mainwindow.h"
+#include "bookmarks/offsetdescriptiondialog.h"
+#include "document/prxdocument.h"
+#include "search/searchresultmodel.h"
+#include "search/searchwindow.h"
+#include "tests/support/fakeprompter.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SearchWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        home.answerAssociation();
+        doc = std::make_unique<PrxDocument>(home.path(), prompter);
+        window = std::make_unique<MainWindow>(*doc);
+        doc->startUp();
+        window->findChild<QAction *>("menuSearch")->trigger();
+        search = window->searchWindow();
+        ASSERT_TRUE(search->isVisible());
+    }
+    // Overwrites bytes near the end of a module, keeping its size and so its version.
+    void plant(const QString &module, const QByteArray &bytes, const std::vector<qint64> &fromEnd)
+    {
+        QFile f(module);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        for (qint64 back : fromEnd) {
+            ASSERT_TRUE(f.seek(f.size() - back));
+            ASSERT_EQ(f.write(bytes), bytes.size());
+        }
+    }
+    template<typename T> T *child(const char *name) const { return search->findChild<T *>(QLatin1String(name)); }
+    void chooseType(const QString &type)
+    {
+        auto *box = child<QComboBox>("cmbtype");
+        box->setCurrentText(type);
+        emit box->activated(box->currentIndex());
+    }
+    void find(const QString &type, const QString &key)
+    {
+        chooseType(type);
+        child<QLineEdit>("txtSearch")->setText(key);
+        QTest::keyClick(child<QLineEdit>("txtSearch"), Qt::Key_Return);
+    }
+    QString panel(int n) const { return child<QLabel>(QStringLiteral("statBar(%1)").arg(n).toLatin1())->text(); }
+    QStringList listed(int column) const
+    {
+        QStringList out;
+        for (int row = 0; row < search->results().rowCount(); ++row)
+            out << search->results().index(row, column).data().toString();
+        return out;
+    }
+    // Selects rows, clicks "Add To Bookmark" and answers the description window with OK.
+    void addToBookmark(const std::vector<int> &rows, const QString &description)
+    {
+        auto *list = child<QTreeView>("SearchList");
+        for (int row : rows)
+            list->selectionModel()->select(search->results().index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        // The window is modal: it is answered from the event loop it runs, once it shows.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            OffsetDescriptionDialog *dialog = window->offsetDescription();
+            if (!dialog->isVisible())
+                return;
+            answer.stop();
+            dialog->findChild<QLineEdit *>("txtDesc")->setText(description);
+            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+        });
+        answer.start(10);
+        QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
+    }
+
+    TestHome home;
+    FakePrompter prompter;
+    std::unique_ptr<PrxDocument> doc;
+    std::unique_ptr<MainWindow> window;
+    SearchWindow *search = nullptr;
+};
+
+TEST_F(SearchWindowTest, MessagesBeforeAnySearch)
+{
+    EXPECT_EQ(search->objectName(), "Form5");
+    EXPECT_EQ(search->windowTitle(), "Search");
+    EXPECT_EQ(panel(1), "Instance(s) Found:");
+    EXPECT_TRUE(child<QRadioButton>("Option1")->isChecked());
+    EXPECT_EQ(child<QComboBox>("cmbtype")->currentText(), "Float");
+
+    find("Float", "1.5");
+    ASSERT_EQ(prompter.messages(), QStringList{"File not Found               "}) << "no module open";
+    EXPECT_EQ(prompter.calls.back().title, "Information");
+
+    doc->openFromCommandLine(home.module4());
+    prompter.calls.clear();
+    child<QRadioButton>("Option2")->setChecked(true);
+    find("Float", "1.5");
+    EXPECT_EQ(prompter.messages(), QStringList{"File not Found               "}) << "no working copy";
+
+    child<QRadioButton>("Option1")->setChecked(true);
+    prompter.calls.clear();
+    find("Float", "");
+    find("Integer", "40000");
+    find("Float", "-");
+    EXPECT_EQ(prompter.messages(),
+              (QStringList{"Enter a search key", "Enter a valid search key", "Enter a valid search key"}));
+    for (const FakePrompter::Call &call : prompter.calls)
+        EXPECT_EQ(call.title, "Information");
+}
+
+TEST_F(SearchWindowTest, TypeChangeAndKeystrokes)
+{
+    auto *key = child<QLineEdit>("txtSearch");
+    chooseType("String");
+    key->setText("abc");
+    chooseType("Float");
+    EXPECT_EQ(key->text(), "") << "a key that is no number goes";
+    EXPECT_EQ(key->maxLength(), 10);
+    chooseType("String");
+    key->setText("-12");
+    chooseType("Integer");
+    EXPECT_EQ(key->text(), "-12");
+    key->clear();
+    QTest::keyClicks(key, "-327x68");
+    EXPECT_EQ(key->text(), "-32768") << "a negative five-digit integer fits";
+    EXPECT_EQ(prompter.count("beep"), 1);
+    for (Qt::Key editing : {Qt::Key_Control, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Backspace})
+        QTest::keyClick(key, editing);
+    EXPECT_EQ(key->text(), "3276");
+    QTest::keyClick(key, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(prompter.count("beep"), 2) << "no other shortcut passes";
+    chooseType("String");
+    QTest::keyClicks(key, "x");
+    EXPECT_EQ(key->text(), "3276x");
+    EXPECT_EQ(prompter.count("beep"), 2);
+}
+
+TEST_F(SearchWindowTest, EnterListsEveryHitInFileOrder)
+{
+    plant(home.module4(), "QzKeY", {300, 200, 100});
+    doc->openFromCommandLine(home.module4());
+    const qint64 size = QFile(home.module4()).size();
+    prompter.calls.clear();
+    find("String", "qzkey");
+    ASSERT_EQ(search->results().rowCount(), 3);
+    EXPECT_EQ(listed(SearchResultModel::Offset),
+              (QStringList{QString::number(size - 300, 16).toUpper(), QString::number(size - 200, 16).toUpper(),
+                           QString::number(size - 100, 16).toUpper()}));
+    EXPECT_EQ(listed(SearchResultModel::Value), (QStringList{"qzkey", "qzkey", "qzkey"}));
+    EXPECT_EQ(panel(1), "Instance(s) Found: 3");
+    EXPECT_EQ(panel(3), "");
+    EXPECT_EQ(prompter.count("busy"), 2);
+    EXPECT_TRUE(search->isEnabled());
+
+    find("Integer", "12345");
+    EXPECT_EQ(panel(1), "Instance(s) Found: 0");
+    EXPECT_EQ(search->results().rowCount(), 0);
+}
+
+TEST_F(SearchWindowTest, AddToBookmarkAppendsOneRowPerSelectedHit)
+{
+    plant(home.module4(), "QzKeY", {300, 200, 100});
+    doc->openFromCommandLine(home.module4());
+    find("String", "qzkey");
+    const int before = doc->model().count();
+    addToBookmark({0, 1, 2}, "Planted");
+    ASSERT_EQ(doc->model().count(), before + 3);
+    for (int i = 0; i < 3; ++i) {
+        const BookmarkRow &row = doc->model().rows()[size_t(before + i)];
+        EXPECT_EQ(row[BookmarkRow::Description], "Planted");
+        EXPECT_EQ(row[BookmarkRow::Offset], listed(SearchResultModel::Offset)[i]);
+        EXPECT_EQ(row[BookmarkRow::Value], "QzKeY") << "the letters as the file has them";
+        EXPECT_EQ(row[BookmarkRow::Type], "String");
+        EXPECT_EQ(row[BookmarkRow::File], "1") << "no working copy: the module is file 1";
+        EXPECT_EQ(row[BookmarkRow::Number], QString::number(before + i + 1));
+    }
+
+    child<QTreeView>("SearchList")->clearSelection();
+    child<QPushButton>("Command2")->click();
+    EXPECT_EQ(doc->model().count(), before + 3) << "nothing selected, nothing added";
+}
+
+TEST_F(SearchWindowTest, HitsKeepTheTypeAndFileOfTheirSearch)
+{
+    plant(home.module4(), QByteArray("\x39\x30", 2), {64});
+    doc->openFromCommandLine(home.module4());
+    find("Integer", "12345");
+    ASSERT_GT(search->results().rowCount(), 0);
+    chooseType("String");
+    addToBookmark({0}, "Typed later");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Type], "Integer");
+
+    doc->openFromCommandLine(home.module5());
+    const int before = doc->model().count();
+    prompter.calls.clear();
+    child<QPushButton>("Command2")->click();
+    EXPECT_EQ(doc->model().count(), before);
+    EXPECT_EQ(prompter.messages(), QStringList{"The file searched is no longer open: search again"});
+}
+
+TEST_F(SearchWindowTest, FileCellFollowsTheSearchedFile)
+{
+    plant(home.module5(), QByteArray("\x39\x30", 2), {64});
+    doc->openFromCommandLine(home.module5());
+    ASSERT_FALSE(doc->workingCopyPath().isEmpty());
+    find("Integer", "12345");
+    const QString planted = QString::number(QFile(home.module5()).size() - 64, 16).toUpper();
+    const int hit = int(listed(SearchResultModel::Offset).indexOf(planted));
+    ASSERT_GE(hit, 0);
+    const int before = doc->model().count();
+    addToBookmark({hit}, "Scrambled");
+    ASSERT_EQ(doc->model().count(), before + 1);
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::File], "2");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Offset], planted);
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Value], "12345");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Type], "Integer");
+
+    child<QRadioButton>("Option2")->setChecked(true);
+    find("Integer", "0");
+    ASSERT_GT(search->results().rowCount(), 0);
+    addToBookmark({0}, "Descrambled");
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::File], "1");
+}
+
+} // namespace
