@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 #include "common/numbertext.h"
+#include "common/vtentries.h"
 #include "values/modulefiles.h"
 
 #include <QtEndian>
@@ -55,13 +56,7 @@ bool hasControlCharacter(QStringView text)
 
 QString lineSafe(const QString &text)
 {
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString safe = text;
-    for (QChar &c : safe)
-        if (c == u'\n' || c == u'\r')
-            c = QChar(char16_t(kPictures + c.unicode()));
-    return safe;
+    return VtEntries::lineSafe(text);
 }
 
 QString formatFloat(float value)
