@@ -83,6 +83,28 @@ QString textOf(QStringView value)
     return value.isNull() ? IniFile::Missing : value.toString();
 }
 
+// The few texts that repeat down a column (types, lengths) shared between
+// rows rather than made for each.
+class RepeatedTexts
+{
+public:
+    QString text(QStringView value)
+    {
+        if (value.isNull())
+            return IniFile::Missing;
+        for (const QString &seen : m_seen)
+            if (seen == value && !seen.isNull())
+                return seen;
+        QString made = value.toString();
+        m_seen[m_next++ % m_seen.size()] = made;
+        return made;
+    }
+
+private:
+    std::array<QString, 4> m_seen;
+    size_t m_next = 0;
+};
+
 } // namespace
 
 QString entryKey(int n, const char *field)
@@ -112,12 +134,14 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
 
     std::vector<BookmarkRow> rows;
     rows.reserve(texts.size());
+    RepeatedTexts types;
+    RepeatedTexts lengths;
     for (const LoadedTexts &entry : texts) {
         BookmarkRow row;
         row[BookmarkRow::Description] = textOf(entry[0]);
         row[BookmarkRow::Offset] = textOf(entry[1]);
-        const QString type = textOf(entry[2]);
-        const QString length = textOf(entry[3]);
+        const QString type = types.text(entry[2]);
+        const QString length = lengths.text(entry[3]);
         if (files) {
             const bool held = entry[4] == u"2";
             // The normalised text reaches the file with the next save; opening writes nothing.

@@ -52,6 +52,12 @@ quint32 foldedHash(QStringView text)
         h ^= Codepage::fold(ch.unicode());
         h *= 16777619u;
     }
+    // Mixed, so that the low bits that pick a slot depend on every character.
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
     return h;
 }
 

@@ -110,19 +110,19 @@ QString ReadValue(ModuleFiles &files, int file, qint64 offset, const QString &ty
                   std::optional<int> length, int limit)
 {
     if (type == QLatin1String("Float")) {
-        const QByteArray bytes = files.read(file, offset, 4);
-        if (bytes.size() < 4)
+        char bytes[4];
+        if (files.read(file, offset, bytes, 4) < 4)
             return QString();
-        const quint32 bits = qFromLittleEndian<quint32>(bytes.constData());
+        const quint32 bits = qFromLittleEndian<quint32>(bytes);
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return formatFloat(value);
     }
     if (type == QLatin1String("Integer")) {
-        const QByteArray bytes = files.read(file, offset, 2);
-        if (bytes.size() < 2)
+        char bytes[2];
+        if (files.read(file, offset, bytes, 2) < 2)
             return QString();
-        return formatInteger(qFromLittleEndian<qint16>(bytes.constData()));
+        return formatInteger(qFromLittleEndian<qint16>(bytes));
     }
     if (type == QLatin1String("String")) {
         QByteArray bytes = files.read(file, offset, limit);
