@@ -321,6 +321,7 @@ void IniFile::prepare()
 void IniFile::parse(const QByteArray &data)
 {
     m_lastSection = -1;
+    m_nearSection = -1;
     m_sections.clear();
     m_sectionIndex.clear();
     m_owned.clear();
@@ -384,7 +385,7 @@ QStringView IniFile::valueOf(const Line &line)
     return value;
 }
 
-void IniFile::insertSlot(Section &section, quint32 hash, int line)
+bool IniFile::insertSlot(Section &section, quint32 hash, int line, QStringView key)
 {
     if (size_t(section.keyCount + 1) * 2 > section.keySlots.size()) {
         std::vector<Slot> old = std::move(section.keySlots);
@@ -401,10 +402,14 @@ void IniFile::insertSlot(Section &section, quint32 hash, int line)
     }
     const size_t mask = section.keySlots.size() - 1;
     size_t i = hash & mask;
-    while (section.keySlots[i].line >= 0)
-        i = (i + 1) & mask;
+    for (; section.keySlots[i].line >= 0; i = (i + 1) & mask) {
+        const Slot &slot = section.keySlots[i];
+        if (slot.hash == hash && foldedEqual(keyOf(section.lines[size_t(slot.line)]), key))
+            return false;
+    }
     section.keySlots[i] = Slot{hash, line};
     ++section.keyCount;
+    return true;
 }
 
 const IniFile::Line *IniFile::findKey(const Section &section, QStringView key, quint32 hash)
@@ -421,6 +426,31 @@ const IniFile::Line *IniFile::findKey(const Section &section, QStringView key, q
         }
     }
     return nullptr;
+}
+
+const IniFile::Line *IniFile::findNear(const Section &section, QStringView key) const
+{
+    constexpr qsizetype kReach = 8;
+    if (m_nearSection != &section - m_sections.data())
+        return nullptr;
+    const qsizetype count = qsizetype(section.lines.size());
+    const auto matches = [&](qsizetype i) {
+        const Line &line = section.lines[size_t(i)];
+        return line.first && line.keyLength == key.size() && foldedEqual(keyOf(line), key);
+    };
+    for (qsizetype i = m_nearLine + 1; i < count && i <= m_nearLine + kReach; ++i)
+        if (matches(i))
+            return &section.lines[size_t(i)];
+    for (qsizetype i = std::min(m_nearLine, count - 1); i >= 0 && i >= m_nearLine - kReach; --i)
+        if (matches(i))
+            return &section.lines[size_t(i)];
+    return nullptr;
+}
+
+void IniFile::remember(const Section &section, const Line *line)
+{
+    m_nearSection = &section - m_sections.data();
+    m_nearLine = line - section.lines.data();
 }
 
 void IniFile::indexLine(Section &section, int index)
@@ -443,11 +473,7 @@ void IniFile::indexLine(Section &section, int index)
     line.keyStart = qint32(begin);
     line.keyLength = qint32(end - begin);
     const QStringView key = keyOf(line);
-    const quint32 hash = foldedHash(key);
-    if (findKey(section, key, hash))
-        return;
-    line.first = true;
-    insertSlot(section, hash, index);
+    line.first = insertSlot(section, foldedHash(key), index, key);
 }
 
 IniFile::Section *IniFile::findSection(const QString &name)
@@ -470,8 +496,13 @@ QString IniFile::read(const QString &section, QStringView key)
     if (!s)
         return Missing;
     const QStringView name = trimmedView(key);
-    const Line *line = findKey(*s, name, foldedHash(name));
-    return line ? valueOf(*line).toString() : Missing;
+    const Line *line = findNear(*s, name);
+    if (!line)
+        line = findKey(*s, name, foldedHash(name));
+    if (!line)
+        return Missing;
+    remember(*s, line);
+    return valueOf(*line).toString();
 }
 
 QStringList IniFile::keys(const QString &section)
@@ -502,8 +533,12 @@ void IniFile::write(const QString &section, QStringView key, const QString &valu
         m_sectionIndex.insert(Codepage::lower(m_sections.back().name), int(m_sections.size() - 1));
         s = &m_sections.back();
     }
-    const quint32 hash = foldedHash(keyName);
-    if (const Line *found = findKey(*s, keyName, hash)) {
+    const Line *found = findNear(*s, keyName);
+    const quint32 hash = found ? 0 : foldedHash(keyName);
+    if (!found)
+        found = findKey(*s, keyName, hash);
+    if (found) {
+        remember(*s, found);
         Line &line = s->lines[size_t(found - s->lines.data())];
         const QStringView stored = keyOf(line);
         const qsizetype eq = line.text.indexOf(u'=');
@@ -535,7 +570,8 @@ void IniFile::write(const QString &section, QStringView key, const QString &valu
         setLine(line, std::move(text));
         line.keyLength = qint32(keyName.size());
         line.first = true;
-        insertSlot(*s, hash, insertAt);
+        // The hint stays on the last key found: new keys go to the section's end, away from the run.
+        insertSlot(*s, hash, insertAt, keyName);
     }
     m_dirty = true;
     if (m_batchDepth == 0)

@@ -107,8 +107,11 @@ private:
     static QStringView keyOf(const Line &line) { return line.text.mid(line.keyStart, line.keyLength); }
     static QStringView valueOf(const Line &line);
     static void indexLine(Section &section, int index);
-    static void insertSlot(Section &section, quint32 hash, int line);
+    // Indexes `line` under its key unless the key is there already; true when it was added.
+    static bool insertSlot(Section &section, quint32 hash, int line, QStringView key);
     static const Line *findKey(const Section &section, QStringView key, quint32 hash);
+    const Line *findNear(const Section &section, QStringView key) const;
+    void remember(const Section &section, const Line *line);
     void setLine(Line &line, QString text);
     Section *findSection(const QString &name);
     bool flush();
@@ -121,6 +124,10 @@ private:
     QHash<QString, int> m_sectionIndex;
     QString m_lastSectionName;
     int m_lastSection = -1;
+    // The section and line of the last key found or written: runs of writes
+    // in a file's own order find the next key a line or a few away.
+    qsizetype m_nearSection = -1;
+    qsizetype m_nearLine = -1;
     QString m_eol = QStringLiteral("\r\n");
     bool m_trailingEol = true;
     bool m_bom = false;
