@@ -99,6 +99,24 @@ TEST_F(IniFileTest, NamesMatchWithoutRegardToCaseAcrossTheCodePage)
     EXPECT_EQ(TestHome::readAll(path()), "[\xC9T\xC9]\r\n\xC0KEY=1\r\n\x8ANAME=2\r\nkey\xD7=3\r\nKEY=6\r\nkey=5\r\n");
 }
 
+TEST_F(IniFileTest, RunsOfWritesReplaceTheLineThatReadsFind)
+{
+    // Writes in file order look near the last key first; a second spelling of a key nearby must not be taken.
+    TestHome::writeAll(path(), "[S]\na=1\nb=2\nA=3\nc=4\n[T]\na=5\n");
+    IniFile ini(path());
+    {
+        IniFile::Batch batch(ini);
+        EXPECT_EQ(ini.read("S", "b"), "2");
+        ini.write("S", "A", "x");
+        ini.write("S", "c", "y");
+        ini.write("T", "a", "z");
+        ini.write("S", "b", "w");
+        ini.write("S", "d", "v");
+        ini.write("S", "a", "u");
+    }
+    EXPECT_EQ(TestHome::readAll(path()), "[S]\na=u\nb=w\nA=3\nc=y\nd=v\n[T]\na=z\n");
+}
+
 TEST_F(IniFileTest, ManyKeysStayFoundAcrossGrowthAndReread)
 {
     constexpr int count = 5000;
