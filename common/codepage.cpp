@@ -57,10 +57,24 @@ char byteOf(char16_t c)
 
 void fromUnicode(QStringView text, char *out)
 {
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        *out++ = c < 0x80 ? static_cast<char>(c) : byteOf(c);
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype at = 0;
+    // Eight characters at a time: a run without a character above ASCII is copied as it is.
+    for (; size - at >= 8; at += 8) {
+        char16_t any = 0;
+        for (int i = 0; i < 8; ++i)
+            any |= in[at + i];
+        if (any < 0x80) {
+            for (int i = 0; i < 8; ++i)
+                out[at + i] = static_cast<char>(in[at + i]);
+        } else {
+            for (int i = 0; i < 8; ++i)
+                out[at + i] = byteOf(in[at + i]);
+        }
     }
+    for (; at < size; ++at)
+        out[at] = byteOf(in[at]);
 }
 
 QByteArray fromUnicode(const QString &text)

@@ -369,17 +369,19 @@ void IniFile::parse(const QByteArray &data)
             if (!m_sectionIndex.contains(lowered))
                 m_sectionIndex.insert(lowered, int(m_sections.size() - 1));
         } else {
-            Section &current = m_sections.back();
-            current.lines.push_back(Line{line});
-            indexLine(current, int(current.lines.size() - 1));
+            m_sections.back().lines.push_back(Line{line});
         }
         start = end + 1;
     }
+    for (Section &section : m_sections)
+        indexSection(section);
 }
 
 QStringView IniFile::valueOf(const Line &line)
 {
-    QStringView value = trimmedView(line.text.mid(line.text.indexOf(u'=') + 1));
+    // A key read from the file holds no '='; one written here might.
+    const qsizetype from = line.owned < 0 && line.keyLength >= 0 ? line.keyStart + line.keyLength : 0;
+    QStringView value = trimmedView(line.text.mid(line.text.indexOf(u'=', from) + 1));
     if (value.size() > kMaxValueLength)
         value.truncate(kMaxValueLength);
     return value;
@@ -453,27 +455,53 @@ void IniFile::remember(const Section &section, const Line *line)
     m_nearLine = line - section.lines.data();
 }
 
-void IniFile::indexLine(Section &section, int index)
+bool IniFile::locateKey(Line &line)
 {
-    if (!section.hasHeader)
-        return;
-    Line &line = section.lines[size_t(index)];
     const QStringView text = line.text;
     const qsizetype eq = text.indexOf(u'=');
     if (eq < 0)
-        return;
+        return false;
     qsizetype begin = 0;
     while (begin < eq && isBlank(text[begin]))
         ++begin;
     if (begin < text.size() && text[begin] == u';')
-        return;
+        return false;
     qsizetype end = eq;
     while (end > begin && isBlank(text[end - 1]))
         --end;
     line.keyStart = qint32(begin);
     line.keyLength = qint32(end - begin);
-    const QStringView key = keyOf(line);
-    line.first = insertSlot(section, foldedHash(key), index, key);
+    return true;
+}
+
+void IniFile::indexSection(Section &section)
+{
+    if (!section.hasHeader)
+        return;
+    struct Keyed
+    {
+        quint32 hash;
+        int line;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(section.lines.size());
+    for (size_t i = 1; i < section.lines.size(); ++i)
+        if (locateKey(section.lines[i]))
+            keyed.push_back({foldedHash(keyOf(section.lines[i])), int(i)});
+    // Sized once for all its keys; the slot of a key a few ahead is fetched
+    // while this one goes in, as they lie all over the table.
+    size_t size = 16;
+    while (size < keyed.size() * 2 + 2)
+        size *= 2;
+    section.keySlots.assign(size, Slot{});
+    section.keyCount = 0;
+    constexpr size_t kAhead = 8;
+    for (size_t j = 0; j < keyed.size(); ++j) {
+        if (j + kAhead < keyed.size())
+            __builtin_prefetch(&section.keySlots[keyed[j + kAhead].hash & (size - 1)]);
+        Line &line = section.lines[size_t(keyed[j].line)];
+        line.first = insertSlot(section, keyed[j].hash, keyed[j].line, keyOf(line));
+    }
 }
 
 IniFile::Section *IniFile::findSection(const QString &name)

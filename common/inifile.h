@@ -106,7 +106,9 @@ private:
     void parse(const QByteArray &data);
     static QStringView keyOf(const Line &line) { return line.text.mid(line.keyStart, line.keyLength); }
     static QStringView valueOf(const Line &line);
-    static void indexLine(Section &section, int index);
+    // Finds a key line's key; false for any other line.
+    static bool locateKey(Line &line);
+    static void indexSection(Section &section);
     // Indexes `line` under its key unless the key is there already; true when it was added.
     static bool insertSlot(Section &section, quint32 hash, int line, QStringView key);
     static const Line *findKey(const Section &section, QStringView key, quint32 hash);

@@ -2,6 +2,9 @@
 
 #include "common/inifile.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace VtEntries {
 
 namespace {
@@ -58,12 +61,14 @@ QString key(int n, Field field)
 
 QString lineSafe(const QString &text)
 {
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
+    const auto breaks = [](QChar c) { return c == u'\n' || c == u'\r'; };
+    const auto first = std::find_if(text.begin(), text.end(), breaks);
+    if (first == text.end())
         return text;
     QString safe = text;
-    for (QChar &c : safe)
-        if (c == u'\n' || c == u'\r')
-            c = QChar(char16_t(kPictures + c.unicode()));
+    for (auto it = safe.begin() + (first - text.begin()); it != safe.end(); ++it)
+        if (breaks(*it))
+            *it = QChar(char16_t(kPictures + it->unicode()));
     return safe;
 }
 
