@@ -48,13 +48,11 @@ int highestEntry(IniFile &bookmarks, const QString &section)
     return highest;
 }
 
-// The fields that a load reads, in the order of their cells below.
-constexpr VtEntries::Field kLoaded[] = {VtEntries::Description, VtEntries::Offset, VtEntries::Type,
-                                        VtEntries::Length, VtEntries::File};
+// The fields that a load reads, in the order that load() takes them below.
 constexpr QLatin1StringView kLoadedNames[] = {QLatin1StringView("description"), QLatin1StringView("offset"),
                                               QLatin1StringView("type"), QLatin1StringView("length"),
                                               QLatin1StringView("file")};
-constexpr int kLoadedCount = int(std::size(kLoaded));
+constexpr int kLoadedCount = int(std::size(kLoadedNames));
 using LoadedTexts = std::array<QStringView, kLoadedCount>;
 
 // Entry n's key "entry.<n>.<field>" as a lookup by that exact text finds it:

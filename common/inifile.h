@@ -36,7 +36,7 @@ public:
     {
         write(section, QStringView(key), value);
     }
-    // The keys of a section, lower-cased, in no particular order.
+    // The keys of a section, lower-cased, in file order.
     QStringList keys(const QString &section);
     // Calls `visit` with each key of a section as it stands in the file and
     // the value that read() gives for it, in file order; a key written twice
@@ -126,7 +126,7 @@ private:
     QHash<QString, int> m_sectionIndex;
     QString m_lastSectionName;
     int m_lastSection = -1;
-    // The section and line of the last key found or written: runs of writes
+    // The section and line of the last key found: runs of reads and writes
     // in a file's own order find the next key a line or a few away.
     qsizetype m_nearSection = -1;
     qsizetype m_nearLine = -1;
