@@ -40,8 +40,18 @@ int highestEntry(IniFile &bookmarks, const QString &section)
         if (!startsAsEntry(key))
             return;
         const qsizetype dot = key.indexOf(u'.', 6);
-        bool ok = false;
-        const int n = dot > 6 ? key.mid(6, dot - 6).toInt(&ok) : 0;
+        if (dot <= 6)
+            return;
+        const QStringView number = key.mid(6, dot - 6);
+        // Plain digits, the common case, without the general conversion.
+        int n = 0;
+        bool ok = number.size() <= 9;
+        for (qsizetype i = 0; ok && i < number.size(); ++i) {
+            ok = number[i] >= u'0' && number[i] <= u'9';
+            n = n * 10 + (number[i].unicode() - u'0');
+        }
+        if (!ok)
+            n = number.toInt(&ok);
         if (ok && n > highest)
             highest = n;
     });

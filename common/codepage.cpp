@@ -74,7 +74,7 @@ void fromUnicode(QStringView text, char *out)
         }
     }
     for (; at < size; ++at)
-        out[at] = byteOf(in[at]);
+        out[at] = in[at] < 0x80 ? static_cast<char>(in[at]) : byteOf(in[at]);
 }
 
 QByteArray fromUnicode(const QString &text)

@@ -377,11 +377,19 @@ void IniFile::parse(const QByteArray &data)
         indexSection(section);
 }
 
+qsizetype IniFile::equalsOf(const Line &line)
+{
+    // A key read from the file holds no '=', so its '=' follows the key and its
+    // blanks; a key written here might hold one.
+    qsizetype eq = line.owned < 0 && line.keyLength >= 0 ? line.keyStart + line.keyLength : 0;
+    while (eq < line.text.size() && line.text[eq] != u'=')
+        ++eq;
+    return eq;
+}
+
 QStringView IniFile::valueOf(const Line &line)
 {
-    // A key read from the file holds no '='; one written here might.
-    const qsizetype from = line.owned < 0 && line.keyLength >= 0 ? line.keyStart + line.keyLength : 0;
-    QStringView value = trimmedView(line.text.mid(line.text.indexOf(u'=', from) + 1));
+    QStringView value = trimmedView(line.text.mid(equalsOf(line) + 1));
     if (value.size() > kMaxValueLength)
         value.truncate(kMaxValueLength);
     return value;
@@ -569,7 +577,7 @@ void IniFile::write(const QString &section, QStringView key, const QString &valu
         remember(*s, found);
         Line &line = s->lines[size_t(found - s->lines.data())];
         const QStringView stored = keyOf(line);
-        const qsizetype eq = line.text.indexOf(u'=');
+        const qsizetype eq = equalsOf(line);
         if (line.keyStart == 0 && eq == stored.size() && line.text.mid(eq + 1) == value) {
             if (m_batchDepth == 0)
                 flush();

@@ -105,6 +105,8 @@ private:
     QByteArray readBytes();
     void parse(const QByteArray &data);
     static QStringView keyOf(const Line &line) { return line.text.mid(line.keyStart, line.keyLength); }
+    // Where the '=' of a key line is.
+    static qsizetype equalsOf(const Line &line);
     static QStringView valueOf(const Line &line);
     // Finds a key line's key; false for any other line.
     static bool locateKey(Line &line);
