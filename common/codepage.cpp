@@ -59,22 +59,18 @@ void fromUnicode(QStringView text, char *out)
 {
     const char16_t *in = text.utf16();
     const qsizetype size = text.size();
-    qsizetype at = 0;
-    // Eight characters at a time: a run without a character above ASCII is copied as it is.
-    for (; size - at >= 8; at += 8) {
-        char16_t any = 0;
-        for (int i = 0; i < 8; ++i)
-            any |= in[at + i];
-        if (any < 0x80) {
-            for (int i = 0; i < 8; ++i)
-                out[at + i] = static_cast<char>(in[at + i]);
-        } else {
-            for (int i = 0; i < 8; ++i)
-                out[at + i] = byteOf(in[at + i]);
-        }
+    // Plain loops the compiler turns into vector code: one test of the whole
+    // text, then a straight narrowing copy when it is all ASCII.
+    char16_t any = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        any |= in[i];
+    if (any < 0x80) {
+        for (qsizetype i = 0; i < size; ++i)
+            out[i] = static_cast<char>(in[i]);
+        return;
     }
-    for (; at < size; ++at)
-        out[at] = in[at] < 0x80 ? static_cast<char>(in[at]) : byteOf(in[at]);
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = in[i] < 0x80 ? static_cast<char>(in[i]) : byteOf(in[i]);
 }
 
 QByteArray fromUnicode(const QString &text)

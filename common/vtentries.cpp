@@ -2,7 +2,6 @@
 
 #include "common/inifile.h"
 
-#include <algorithm>
 #include <iterator>
 
 namespace VtEntries {
@@ -61,14 +60,17 @@ QString key(int n, Field field)
 
 QString lineSafe(const QString &text)
 {
-    const auto breaks = [](QChar c) { return c == u'\n' || c == u'\r'; };
-    const auto first = std::find_if(text.begin(), text.end(), breaks);
-    if (first == text.end())
+    // One branch-free pass (vector code) tells whether there is anything to change.
+    const ushort *in = text.utf16();
+    bool any = false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        any |= (in[i] == u'\n') | (in[i] == u'\r');
+    if (!any)
         return text;
     QString safe = text;
-    for (auto it = safe.begin() + (first - text.begin()); it != safe.end(); ++it)
-        if (breaks(*it))
-            *it = QChar(char16_t(kPictures + it->unicode()));
+    for (QChar &c : safe)
+        if (c == u'\n' || c == u'\r')
+            c = QChar(char16_t(kPictures + c.unicode()));
     return safe;
 }
 
