@@ -1,40 +1,123 @@
 #include "bookmarks/bookmarksection.h"
 
+#include "common/codepage.h"
 #include "common/hextext.h"
 #include "common/inifile.h"
 #include "common/numbertext.h"
+#include "common/vtentries.h"
 #include "values/modulefiles.h"
 #include "values/valuecodec.h"
 
-#include <cstdio>
+#include <array>
+#include <iterator>
 
 namespace BookmarkSection {
 
 namespace {
 constexpr int kLoadLimit = 64;
 
+// Whether `text` equals `lower` (lower-case ASCII) without regard to case.
+bool namedAs(QStringView text, QLatin1StringView lower)
+{
+    if (text.size() != lower.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (Codepage::fold(text[i].unicode()) != lower[i].unicode())
+            return false;
+    return true;
+}
+
+bool startsAsEntry(QStringView key)
+{
+    return key.size() > 6 && namedAs(key.left(6), QLatin1StringView("entry."));
+}
+
 // The highest N for which the section holds any "entry.N." key.
 int highestEntry(IniFile &bookmarks, const QString &section)
 {
     int highest = 0;
-    for (const QString &key : bookmarks.keys(section)) {
-        if (!key.startsWith(QLatin1String("entry.")))
-            continue;
+    bookmarks.forEachKey(section, [&](QStringView key, QStringView) {
+        if (!startsAsEntry(key))
+            return;
         const qsizetype dot = key.indexOf(u'.', 6);
-        bool ok = false;
-        const int n = dot > 6 ? QStringView(key).mid(6, dot - 6).toInt(&ok) : 0;
+        if (dot <= 6)
+            return;
+        const QStringView number = key.mid(6, dot - 6);
+        // Plain digits, the common case, without the general conversion.
+        int n = 0;
+        bool ok = number.size() <= 9;
+        for (qsizetype i = 0; ok && i < number.size(); ++i) {
+            ok = number[i] >= u'0' && number[i] <= u'9';
+            n = n * 10 + (number[i].unicode() - u'0');
+        }
+        if (!ok)
+            n = number.toInt(&ok);
         if (ok && n > highest)
             highest = n;
-    }
+    });
     return highest;
 }
+
+// The fields that a load reads, in the order that load() takes them below.
+constexpr QLatin1StringView kLoadedNames[] = {QLatin1StringView("description"), QLatin1StringView("offset"),
+                                              QLatin1StringView("type"), QLatin1StringView("length"),
+                                              QLatin1StringView("file")};
+constexpr int kLoadedCount = int(std::size(kLoadedNames));
+using LoadedTexts = std::array<QStringView, kLoadedCount>;
+
+// Entry n's key "entry.<n>.<field>" as a lookup by that exact text finds it:
+// n in its plain decimal form, from 1 to `count`.
+void collect(QStringView key, QStringView value, std::vector<LoadedTexts> &entries)
+{
+    if (!startsAsEntry(key) || key[6] == u'0')
+        return;
+    qsizetype at = 6;
+    qint64 n = 0;
+    while (at < key.size() && key[at] >= u'0' && key[at] <= u'9' && n <= qint64(entries.size()))
+        n = n * 10 + (key[at++].unicode() - u'0');
+    if (at == 6 || at >= key.size() || key[at] != u'.' || n < 1 || n > qint64(entries.size()))
+        return;
+    const QStringView field = key.mid(at + 1);
+    for (int f = 0; f < kLoadedCount; ++f) {
+        if (namedAs(field, kLoadedNames[f])) {
+            entries[size_t(n - 1)][size_t(f)] = value;
+            return;
+        }
+    }
 }
+
+QString textOf(QStringView value)
+{
+    return value.isNull() ? IniFile::Missing : value.toString();
+}
+
+// The few texts that repeat down a column (types, lengths) shared between
+// rows rather than made for each.
+class RepeatedTexts
+{
+public:
+    QString text(QStringView value)
+    {
+        if (value.isNull())
+            return IniFile::Missing;
+        for (const QString &seen : m_seen)
+            if (seen == value && !seen.isNull())
+                return seen;
+        QString made = value.toString();
+        m_seen[m_next++ % m_seen.size()] = made;
+        return made;
+    }
+
+private:
+    std::array<QString, 4> m_seen;
+    size_t m_next = 0;
+};
+
+} // namespace
 
 QString entryKey(int n, const char *field)
 {
-    char buffer[64];
-    const int length = std::snprintf(buffer, sizeof buffer, "entry.%d.%s", n, field);
-    return QString::fromLatin1(buffer, length);
+    return VtEntries::key(n, QLatin1StringView(field));
 }
 
 int entryCount(IniFile &bookmarks, const QString &section)
@@ -52,17 +135,23 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
     std::optional<ModuleFiles::ReadCache> cache;
     if (files)
         cache.emplace(*files);
+    // One pass over the section's lines instead of a lookup per key; the
+    // views stay valid since nothing is written meanwhile.
+    std::vector<LoadedTexts> texts(size_t(entryCount(bookmarks, section)));
+    bookmarks.forEachKey(section, [&](QStringView key, QStringView value) { collect(key, value, texts); });
+
     std::vector<BookmarkRow> rows;
-    const int n = entryCount(bookmarks, section);
-    rows.reserve(size_t(n));
-    for (int entry = 1; entry <= n; ++entry) {
+    rows.reserve(texts.size());
+    RepeatedTexts types;
+    RepeatedTexts lengths;
+    for (const LoadedTexts &entry : texts) {
         BookmarkRow row;
-        row[BookmarkRow::Description] = bookmarks.read(section, entryKey(entry, "description"));
-        row[BookmarkRow::Offset] = bookmarks.read(section, entryKey(entry, "offset"));
-        const QString type = bookmarks.read(section, entryKey(entry, "type"));
-        const QString length = bookmarks.read(section, entryKey(entry, "length"));
+        row[BookmarkRow::Description] = textOf(entry[0]);
+        row[BookmarkRow::Offset] = textOf(entry[1]);
+        const QString type = types.text(entry[2]);
+        const QString length = lengths.text(entry[3]);
         if (files) {
-            const bool held = bookmarks.read(section, entryKey(entry, "file")) == QLatin1String("2");
+            const bool held = entry[4] == u"2";
             // The normalised text reaches the file with the next save; opening writes nothing.
             row[BookmarkRow::File] = held ? QStringLiteral("2") : QStringLiteral("1");
             const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
@@ -89,41 +178,24 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
 
 namespace {
 
-enum class Order { Save, Sort };
-
-// The one place that writes entries into a .vt: no cell text may break a line,
-// or the entries after it and the section's other keys are lost on the next read.
-bool writeEntries(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows, Order order)
+std::vector<VtEntries::Entry> entriesOf(const std::vector<BookmarkRow> &rows, bool replaceDefaults)
 {
-    {
-        IniFile::Batch batch(bookmarks);
-        bookmarks.write(section, QStringLiteral("offset"), QString::number(rows.size()));
-        int entry = 0;
-        for (const BookmarkRow &row : rows) {
-            ++entry;
-            const auto put = [&](const char *field, const QString &text) {
-                bookmarks.write(section, entryKey(entry, field), ValueCodec::lineSafe(text));
-            };
-            const QString &type = row[BookmarkRow::Type];
-            const QString &length = row[BookmarkRow::Len];
-            if (order == Order::Save) {
-                put("type", type == IniFile::Missing ? QStringLiteral("Float") : type);
-                put("length", length == IniFile::Missing ? QStringLiteral("0") : length);
-                put("file", row[BookmarkRow::File]);
-                put("description", row[BookmarkRow::Description]);
-                put("value", row[BookmarkRow::Value]);
-                put("offset", row[BookmarkRow::Offset]);
-            } else {
-                put("type", type);
-                put("length", length);
-                put("description", row[BookmarkRow::Description]);
-                put("value", row[BookmarkRow::Value]);
-                put("offset", row[BookmarkRow::Offset]);
-                put("file", row[BookmarkRow::File]);
-            }
-        }
+    std::vector<VtEntries::Entry> entries;
+    entries.reserve(rows.size());
+    for (const BookmarkRow &row : rows) {
+        VtEntries::Entry &e = entries.emplace_back();
+        e[VtEntries::Description] = row[BookmarkRow::Description];
+        e[VtEntries::Value] = row[BookmarkRow::Value];
+        e[VtEntries::Offset] = row[BookmarkRow::Offset];
+        e[VtEntries::Type] = row[BookmarkRow::Type];
+        e[VtEntries::Length] = row[BookmarkRow::Len];
+        e[VtEntries::File] = row[BookmarkRow::File];
+        if (replaceDefaults && e[VtEntries::Type] == IniFile::Missing)
+            e[VtEntries::Type] = QStringLiteral("Float");
+        if (replaceDefaults && e[VtEntries::Length] == IniFile::Missing)
+            e[VtEntries::Length] = QStringLiteral("0");
     }
-    return bookmarks.lastWriteOk();
+    return entries;
 }
 
 } // namespace
@@ -132,12 +204,14 @@ bool save(IniFile &bookmarks, const QString &section, const std::vector<Bookmark
 {
     if (!bookmarks.exists())
         return true;
-    return writeEntries(bookmarks, section, rows, Order::Save);
+    using enum VtEntries::Field;
+    return VtEntries::write(bookmarks, section, entriesOf(rows, true), {Type, Length, File, Description, Value, Offset});
 }
 
 bool saveSorted(IniFile &bookmarks, const QString &section, const std::vector<BookmarkRow> &rows)
 {
-    return writeEntries(bookmarks, section, rows, Order::Sort);
+    using enum VtEntries::Field;
+    return VtEntries::write(bookmarks, section, entriesOf(rows, false), {Type, Length, Description, Value, Offset, File});
 }
 
 } // namespace BookmarkSection

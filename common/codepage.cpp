@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <cstring>
 
 namespace {
 
@@ -14,17 +14,6 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-const std::unordered_map<char16_t, char> &reverseHigh()
-{
-    static const auto map = [] {
-        std::unordered_map<char16_t, char> m;
-        for (int i = 0; i < 32; ++i)
-            m.emplace(kHigh[i], static_cast<char>(0x80 + i));
-        return m;
-    }();
-    return map;
-}
-
 } // namespace
 
 namespace Codepage {
@@ -33,12 +22,21 @@ QString toUnicode(const char *data, qsizetype size)
 {
     // Latin-1 is right for all but 0x80-0x9F, which are rare in practice.
     QString out = QString::fromLatin1(data, size);
-    const char *end = data + size;
-    for (const char *p = data; p != end; ++p) {
-        const auto b = static_cast<unsigned char>(*p);
+    const auto fix = [&](qsizetype at) {
+        const auto b = static_cast<unsigned char>(data[at]);
         if (b >= 0x80 && b < 0xA0)
-            out[p - data] = QChar(kHigh[b - 0x80]);
+            out[at] = QChar(kHigh[b - 0x80]);
+    };
+    qsizetype at = 0;
+    // Eight bytes at a time: a word without a high bit needs nothing.
+    for (quint64 word; size - at >= 8; at += 8) {
+        std::memcpy(&word, data + at, 8);
+        if (word & 0x8080808080808080ull)
+            for (qsizetype i = at; i < at + 8; ++i)
+                fix(i);
     }
+    for (; at < size; ++at)
+        fix(at);
     return out;
 }
 
@@ -47,40 +45,50 @@ QString toUnicode(const QByteArray &bytes)
     return toUnicode(bytes.constData(), bytes.size());
 }
 
+char byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[size_t(i)] == c)
+            return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+void fromUnicode(QStringView text, char *out)
+{
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    // Plain loops the compiler turns into vector code: one test of the whole
+    // text, then a straight narrowing copy when it is all ASCII.
+    char16_t any = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        any |= in[i];
+    if (any < 0x80) {
+        for (qsizetype i = 0; i < size; ++i)
+            out[i] = static_cast<char>(in[i]);
+        return;
+    }
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = in[i] < 0x80 ? static_cast<char>(in[i]) : byteOf(in[i]);
+}
+
 QByteArray fromUnicode(const QString &text)
 {
-    QByteArray out = text.toLatin1();
-    // Latin-1 is right for all but U+0080-U+009F and what lies beyond U+00FF.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-            continue;
-        const auto it = reverseHigh().find(c);
-        out[i] = it != reverseHigh().end() ? it->second : '?';
-    }
+    QByteArray out(text.size(), Qt::Uninitialized);
+    fromUnicode(text, out.data());
     return out;
 }
 
 QString lower(const QString &text)
 {
-    const auto needsFold = [](QChar ch) {
-        const char16_t c = ch.unicode();
-        return (c >= 'A' && c <= 'Z') || c >= 0xC0;
-    };
-    if (std::none_of(text.begin(), text.end(), needsFold))
+    const auto changes = [](QChar ch) { return fold(ch.unicode()) != ch.unicode(); };
+    const auto first = std::find_if(text.begin(), text.end(), changes);
+    if (first == text.end())
         return text;
     QString out = text;
-    for (QChar &ch : out) {
-        const char16_t c = ch.unicode();
-        if (c >= 'A' && c <= 'Z')
-            ch = QChar(c + 32);
-        else if ((c >= 0xC0 && c <= 0xDE && c != 0xD7))
-            ch = QChar(c + 32);
-        else if (c == 0x0160 || c == 0x0152 || c == 0x017D)
-            ch = QChar(c + 1);
-        else if (c == 0x0178)
-            ch = QChar(0x00FF);
-    }
+    for (auto it = out.begin() + (first - text.begin()); it != out.end(); ++it)
+        *it = QChar(fold(it->unicode()));
     return out;
 }
 

@@ -44,12 +44,34 @@ QStringView trimmedView(QStringView text)
     return text.mid(begin, end - begin);
 }
 
-bool needsFold(QStringView text)
+// FNV-1a over the folded characters: equal for names that compare equal.
+quint32 foldedHash(QStringView text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar ch) {
-        const char16_t c = ch.unicode();
-        return (c >= 'A' && c <= 'Z') || c >= 0xC0;
-    });
+    quint32 h = 2166136261u;
+    for (const QChar ch : text) {
+        h ^= Codepage::fold(ch.unicode());
+        h *= 16777619u;
+    }
+    // Mixed, so that the low bits that pick a slot depend on every character.
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
+bool foldedEqual(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x != y && Codepage::fold(x) != Codepage::fold(y))
+            return false;
+    }
+    return true;
 }
 
 // The section name of a header line, or a null string when it is not one.
@@ -63,15 +85,6 @@ QString headerName(QStringView line)
         return QString();
     QString name = trimmedView(t.mid(1, close - 1)).toString();
     return name.isNull() ? QStringLiteral("") : name;
-}
-
-// The key of a key line, or an empty view for any other line.
-QStringView keyOf(QStringView line)
-{
-    if (trimmedView(line).startsWith(u';'))
-        return {};
-    const qsizetype eq = line.indexOf(u'=');
-    return eq < 0 ? QStringView() : trimmedView(line.left(eq));
 }
 
 qint64 nanoseconds(const timespec &t)
@@ -231,8 +244,13 @@ bool IniFile::exists() const
 
 void IniFile::setLine(Line &line, QString text)
 {
-    line.owned = std::move(text);
-    line.text = line.owned;
+    if (line.owned < 0) {
+        line.owned = qint32(m_owned.size());
+        m_owned.push_back(std::move(text));
+    } else {
+        m_owned[size_t(line.owned)] = std::move(text);
+    }
+    line.text = m_owned[size_t(line.owned)];
 }
 
 IniFile::Stamp IniFile::stampOf(const QString &path)
@@ -293,12 +311,20 @@ void IniFile::refreshIfChanged()
     m_dirty = false;
 }
 
+void IniFile::prepare()
+{
+    // Inside a batch the file is as the batch found it plus its own writes.
+    if (m_batchDepth == 0 || !m_loaded)
+        refreshIfChanged();
+}
+
 void IniFile::parse(const QByteArray &data)
 {
     m_lastSection = -1;
+    m_nearSection = -1;
     m_sections.clear();
     m_sectionIndex.clear();
-    m_keyStore.clear();
+    m_owned.clear();
     m_sections.push_back(Section{}); // lines before the first header
     // Text after a byte-order mark is UTF-8 when it decodes as such; bytes that
     // do not stay Windows-1252, so that every byte survives a write.
@@ -321,18 +347,6 @@ void IniFile::parse(const QByteArray &data)
     const bool crlf = (firstBreak > 0 && text.at(firstBreak - 1) == u'\r') || text.isEmpty();
     m_eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     m_trailingEol = text.isEmpty() || text.endsWith(u'\n');
-    // A first pass counts each section's lines, so the second allocates once per section.
-    std::vector<qsizetype> counts(1, 0);
-    for (qsizetype at = 0; at < text.size();) {
-        qsizetype end = text.indexOf(u'\n', at);
-        if (end < 0)
-            end = text.size();
-        if (!headerName(text.mid(at, end - at)).isNull())
-            counts.push_back(0);
-        ++counts.back();
-        at = end + 1;
-    }
-    m_sections.front().lines.reserve(size_t(counts.front()));
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf(u'\n', start);
@@ -349,43 +363,153 @@ void IniFile::parse(const QByteArray &data)
             Section section;
             section.name = name;
             section.hasHeader = true;
-            const qsizetype expected = counts[m_sections.size()];
-            section.lines.reserve(size_t(expected));
-            section.keys.reserve(expected);
-            section.lines.push_back(Line{line, {}});
+            section.lines.push_back(Line{line});
             m_sections.push_back(std::move(section));
             const QString lowered = Codepage::lower(name);
             if (!m_sectionIndex.contains(lowered))
                 m_sectionIndex.insert(lowered, int(m_sections.size() - 1));
         } else {
-            Section &current = m_sections.back();
-            current.lines.push_back(Line{line, {}});
-            indexLine(current, int(current.lines.size() - 1));
+            m_sections.back().lines.push_back(Line{line});
         }
         start = end + 1;
     }
+    for (Section &section : m_sections)
+        indexSection(section);
 }
 
-QStringView IniFile::keyView(QStringView key)
+qsizetype IniFile::equalsOf(const Line &line)
 {
-    if (!needsFold(key))
-        return key;
-    m_keyStore.push_back(Codepage::lower(key.toString()));
-    return m_keyStore.back();
+    // A key read from the file holds no '=', so its '=' follows the key and its
+    // blanks; a key written here might hold one.
+    qsizetype eq = line.owned < 0 && line.keyLength >= 0 ? line.keyStart + line.keyLength : 0;
+    while (eq < line.text.size() && line.text[eq] != u'=')
+        ++eq;
+    return eq;
 }
 
-void IniFile::indexLine(Section &section, int index)
+QStringView IniFile::valueOf(const Line &line)
+{
+    QStringView value = trimmedView(line.text.mid(equalsOf(line) + 1));
+    if (value.size() > kMaxValueLength)
+        value.truncate(kMaxValueLength);
+    return value;
+}
+
+bool IniFile::insertSlot(Section &section, quint32 hash, int line, QStringView key)
+{
+    if (size_t(section.keyCount + 1) * 2 > section.keySlots.size()) {
+        std::vector<Slot> old = std::move(section.keySlots);
+        section.keySlots.assign(std::max<size_t>(16, old.size() * 2), Slot{});
+        const size_t mask = section.keySlots.size() - 1;
+        for (const Slot &slot : old) {
+            if (slot.line < 0)
+                continue;
+            size_t i = slot.hash & mask;
+            while (section.keySlots[i].line >= 0)
+                i = (i + 1) & mask;
+            section.keySlots[i] = slot;
+        }
+    }
+    const size_t mask = section.keySlots.size() - 1;
+    size_t i = hash & mask;
+    for (; section.keySlots[i].line >= 0; i = (i + 1) & mask) {
+        const Slot &slot = section.keySlots[i];
+        if (slot.hash == hash && foldedEqual(keyOf(section.lines[size_t(slot.line)]), key))
+            return false;
+    }
+    section.keySlots[i] = Slot{hash, line};
+    ++section.keyCount;
+    return true;
+}
+
+const IniFile::Line *IniFile::findKey(const Section &section, QStringView key, quint32 hash)
+{
+    if (section.keySlots.empty())
+        return nullptr;
+    const size_t mask = section.keySlots.size() - 1;
+    for (size_t i = hash & mask; section.keySlots[i].line >= 0; i = (i + 1) & mask) {
+        const Slot &slot = section.keySlots[i];
+        if (slot.hash == hash) {
+            const Line &line = section.lines[size_t(slot.line)];
+            if (foldedEqual(keyOf(line), key))
+                return &line;
+        }
+    }
+    return nullptr;
+}
+
+const IniFile::Line *IniFile::findNear(const Section &section, QStringView key) const
+{
+    constexpr qsizetype kReach = 8;
+    if (m_nearSection != &section - m_sections.data())
+        return nullptr;
+    const qsizetype count = qsizetype(section.lines.size());
+    const auto matches = [&](qsizetype i) {
+        const Line &line = section.lines[size_t(i)];
+        return line.first && line.keyLength == key.size() && foldedEqual(keyOf(line), key);
+    };
+    for (qsizetype i = m_nearLine + 1; i < count && i <= m_nearLine + kReach; ++i)
+        if (matches(i))
+            return &section.lines[size_t(i)];
+    for (qsizetype i = std::min(m_nearLine, count - 1); i >= 0 && i >= m_nearLine - kReach; --i)
+        if (matches(i))
+            return &section.lines[size_t(i)];
+    return nullptr;
+}
+
+void IniFile::remember(const Section &section, const Line *line)
+{
+    m_nearSection = &section - m_sections.data();
+    m_nearLine = line - section.lines.data();
+}
+
+bool IniFile::locateKey(Line &line)
+{
+    const QStringView text = line.text;
+    const qsizetype eq = text.indexOf(u'=');
+    if (eq < 0)
+        return false;
+    qsizetype begin = 0;
+    while (begin < eq && isBlank(text[begin]))
+        ++begin;
+    if (begin < text.size() && text[begin] == u';')
+        return false;
+    qsizetype end = eq;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    line.keyStart = qint32(begin);
+    line.keyLength = qint32(end - begin);
+    return true;
+}
+
+void IniFile::indexSection(Section &section)
 {
     if (!section.hasHeader)
         return;
-    const QStringView key = keyOf(section.lines[size_t(index)].text);
-    if (key.isNull())
-        return;
-    const QStringView lowered = keyView(key);
-    const qsizetype before = section.keys.size();
-    int &slot = section.keys[lowered];
-    if (section.keys.size() != before)
-        slot = index;
+    struct Keyed
+    {
+        quint32 hash;
+        int line;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(section.lines.size());
+    for (size_t i = 1; i < section.lines.size(); ++i)
+        if (locateKey(section.lines[i]))
+            keyed.push_back({foldedHash(keyOf(section.lines[i])), int(i)});
+    // Sized once for all its keys; the slot of a key a few ahead is fetched
+    // while this one goes in, as they lie all over the table.
+    size_t size = 16;
+    while (size < keyed.size() * 2 + 2)
+        size *= 2;
+    section.keySlots.assign(size, Slot{});
+    section.keyCount = 0;
+    constexpr size_t kAhead = 8;
+    for (size_t j = 0; j < keyed.size(); ++j) {
+        if (j + kAhead < keyed.size())
+            __builtin_prefetch(&section.keySlots[keyed[j + kAhead].hash & (size - 1)]);
+        Line &line = section.lines[size_t(keyed[j].line)];
+        line.first = insertSlot(section, keyed[j].hash, keyed[j].line, keyOf(line));
+    }
 }
 
 IniFile::Section *IniFile::findSection(const QString &name)
@@ -401,42 +525,38 @@ IniFile::Section *IniFile::findSection(const QString &name)
     return &m_sections[size_t(*it)];
 }
 
-QString IniFile::read(const QString &section, const QString &key)
+QString IniFile::read(const QString &section, QStringView key)
 {
-    if (m_batchDepth == 0 || !m_loaded)
-        refreshIfChanged();
+    prepare();
     const Section *s = findSection(section);
     if (!s)
         return Missing;
     const QStringView name = trimmedView(key);
-    const QString lowered = needsFold(name) ? Codepage::lower(name.toString()) : QString();
-    const auto it = s->keys.constFind(lowered.isNull() ? name : QStringView(lowered));
-    if (it == s->keys.constEnd())
+    const Line *line = findNear(*s, name);
+    if (!line)
+        line = findKey(*s, name, foldedHash(name));
+    if (!line)
         return Missing;
-    const QStringView line = s->lines[size_t(*it)].text;
-    QStringView value = trimmedView(line.mid(line.indexOf(u'=') + 1));
-    if (value.size() > kMaxValueLength)
-        value.truncate(kMaxValueLength);
-    return value.toString();
+    remember(*s, line);
+    return valueOf(*line).toString();
 }
 
 QStringList IniFile::keys(const QString &section)
 {
-    if (m_batchDepth == 0 || !m_loaded)
-        refreshIfChanged();
+    prepare();
     QStringList names;
     if (const Section *s = findSection(section)) {
-        names.reserve(s->keys.size());
-        for (auto it = s->keys.constBegin(); it != s->keys.constEnd(); ++it)
-            names << it.key().toString();
+        names.reserve(s->keyCount);
+        for (const Line &line : s->lines)
+            if (line.first)
+                names << Codepage::lower(keyOf(line).toString());
     }
     return names;
 }
 
-void IniFile::write(const QString &section, const QString &key, const QString &value)
+void IniFile::write(const QString &section, QStringView key, const QString &value)
 {
-    if (m_batchDepth == 0 || !m_loaded)
-        refreshIfChanged();
+    prepare();
     const QStringView keyName = trimmedView(key);
     Section *s = findSection(section);
     if (!s) {
@@ -449,33 +569,102 @@ void IniFile::write(const QString &section, const QString &key, const QString &v
         m_sectionIndex.insert(Codepage::lower(m_sections.back().name), int(m_sections.size() - 1));
         s = &m_sections.back();
     }
-    const QString lowered = needsFold(keyName) ? Codepage::lower(keyName.toString()) : QString();
-    const QStringView lookup = lowered.isNull() ? keyName : QStringView(lowered);
-    const auto it = s->keys.constFind(lookup);
-    if (it != s->keys.constEnd()) {
-        Line &line = s->lines[size_t(*it)];
-        const QStringView stored = trimmedView(line.text.left(line.text.indexOf(u'=')));
-        const QStringView current = line.text.mid(line.text.indexOf(u'=') + 1);
-        if (line.text.indexOf(u'=') == stored.size() && current == value) {
+    const Line *found = findNear(*s, keyName);
+    const quint32 hash = found ? 0 : foldedHash(keyName);
+    if (!found)
+        found = findKey(*s, keyName, hash);
+    if (found) {
+        remember(*s, found);
+        Line &line = s->lines[size_t(found - s->lines.data())];
+        const QStringView stored = keyOf(line);
+        const qsizetype eq = equalsOf(line);
+        if (line.keyStart == 0 && eq == stored.size() && line.text.mid(eq + 1) == value) {
             if (m_batchDepth == 0)
                 flush();
             return;
         }
-        setLine(line, stored.toString() + QLatin1Char('=') + value);
+        QString text;
+        text.reserve(stored.size() + 1 + value.size());
+        text.append(stored).append(QLatin1Char('=')).append(value);
+        setLine(line, std::move(text));
+        line.keyStart = 0;
     } else {
         // After the section's last non-blank line, so blank separators stay between sections.
         int insertAt = int(s->lines.size());
         while (insertAt > 1 && trimmedView(s->lines[size_t(insertAt - 1)].text).isEmpty())
             --insertAt;
-        Line line;
-        setLine(line, keyName.toString() + QLatin1Char('=') + value);
-        s->lines.insert(s->lines.begin() + insertAt, std::move(line));
-        m_keyStore.push_back(lookup.toString());
-        s->keys.insert(QStringView(m_keyStore.back()), insertAt);
+        if (insertAt < int(s->lines.size())) {
+            // Only blank lines move down; no key line changes its index.
+            s->lines.insert(s->lines.begin() + insertAt, Line{});
+        } else {
+            s->lines.push_back(Line{});
+        }
+        Line &line = s->lines[size_t(insertAt)];
+        QString text;
+        text.reserve(keyName.size() + 1 + value.size());
+        text.append(keyName).append(QLatin1Char('=')).append(value);
+        setLine(line, std::move(text));
+        line.keyLength = qint32(keyName.size());
+        line.first = true;
+        // The hint stays on the last key found: new keys go to the section's end, away from the run.
+        insertSlot(*s, hash, insertAt, keyName);
     }
     m_dirty = true;
     if (m_batchDepth == 0)
         flush();
+}
+
+QByteArray IniFile::encoded() const
+{
+    qsizetype lines = 0;
+    qsizetype chars = 0;
+    for (const Section &section : m_sections) {
+        lines += qsizetype(section.lines.size());
+        for (const Line &line : section.lines)
+            chars += line.text.size();
+    }
+    const qsizetype breaks = lines == 0 ? 0 : lines - 1 + ((m_trailingEol && (chars > 0 || lines > 1)) ? 1 : 0);
+    if (m_utf8) {
+        QString text;
+        text.reserve(chars + breaks * m_eol.size());
+        bool first = true;
+        for (const Section &section : m_sections)
+            for (const Line &line : section.lines) {
+                if (!first)
+                    text += m_eol;
+                text += line.text;
+                first = false;
+            }
+        if (m_trailingEol && !text.isEmpty())
+            text += m_eol;
+        return QByteArray(kByteOrderMark) + text.toUtf8();
+    }
+    // One byte per character: the whole file is sized at once and filled in place.
+    const QByteArray eol = m_eol.toLatin1();
+    const qsizetype prefix = m_bom ? 3 : 0;
+    QByteArray bytes(prefix + chars + breaks * eol.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    if (m_bom) {
+        std::memcpy(out, kByteOrderMark, 3);
+        out += 3;
+    }
+    bool first = true;
+    for (const Section &section : m_sections)
+        for (const Line &line : section.lines) {
+            if (!first) {
+                std::memcpy(out, eol.constData(), size_t(eol.size()));
+                out += eol.size();
+            }
+            Codepage::fromUnicode(line.text, out);
+            out += line.text.size();
+            first = false;
+        }
+    if (out != bytes.constData() + bytes.size()) {
+        std::memcpy(out, eol.constData(), size_t(eol.size()));
+        out += eol.size();
+    }
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }
 
 bool IniFile::flush()
@@ -485,21 +674,7 @@ bool IniFile::flush()
         m_lastError.clear();
         return true;
     }
-    QString text;
-    text.reserve(m_text.size() + 4096);
-    bool first = true;
-    for (const Section &section : m_sections) {
-        for (const Line &line : section.lines) {
-            if (!first)
-                text += m_eol;
-            text += line.text;
-            first = false;
-        }
-    }
-    if (m_trailingEol && !text.isEmpty())
-        text += m_eol;
-
-    QByteArray bytes = encode(text);
+    QByteArray bytes = encoded();
     std::optional<QString> cause;
     struct stat written{};
     if (!m_unreadable.isEmpty())
@@ -520,12 +695,6 @@ bool IniFile::flush()
         m_loaded = false;
     }
     return !cause;
-}
-
-QByteArray IniFile::encode(const QString &text) const
-{
-    const QByteArray body = m_utf8 ? text.toUtf8() : Codepage::fromUnicode(text);
-    return m_bom ? QByteArray(kByteOrderMark) + body : body;
 }
 
 IniFile::Batch::Batch(IniFile &file)

@@ -29,10 +29,21 @@ public:
     const QString &path() const { return m_path; }
     bool exists() const;
 
-    QString read(const QString &section, const QString &key);
-    void write(const QString &section, const QString &key, const QString &value);
-    // The keys of a section, lower-cased, in no particular order.
+    QString read(const QString &section, QStringView key);
+    QString read(const QString &section, const QString &key) { return read(section, QStringView(key)); }
+    void write(const QString &section, QStringView key, const QString &value);
+    void write(const QString &section, const QString &key, const QString &value)
+    {
+        write(section, QStringView(key), value);
+    }
+    // The keys of a section, lower-cased, in file order.
     QStringList keys(const QString &section);
+    // Calls `visit` with each key of a section as it stands in the file and
+    // the value that read() gives for it, in file order; a key written twice
+    // only at its first line, the one read() finds. The views last until the
+    // next write.
+    template<typename Visit>
+    void forEachKey(const QString &section, Visit &&visit);
     // True when the last write to disk succeeded (or nothing was pending).
     bool lastWriteOk() const { return m_lastWriteOk; }
     // Why the last write to disk failed, naming the file: "Can not write <path>: <cause>".
@@ -52,18 +63,28 @@ public:
     };
 
 private:
-    // A line is a view into the parsed text, or into its own string once written.
+    // A line is a view into the parsed text, or into a string of m_owned once written.
     struct Line
     {
         QStringView text;
-        QString owned;
+        qint32 keyStart = 0;
+        qint32 keyLength = -1; // -1: not a key line
+        qint32 owned = -1;     // index into m_owned
+        bool first = false;    // the line read() finds for its key
+    };
+    // Open addressing over the key lines of a section; keys compared folded.
+    struct Slot
+    {
+        quint32 hash = 0;
+        qint32 line = -1;
     };
     struct Section
     {
         QString name;
         bool hasHeader = false;
         std::vector<Line> lines;
-        QHash<QStringView, int> keys; // lower-cased key -> index into lines
+        std::vector<Slot> keySlots; // size a power of two, at most half full
+        qsizetype keyCount = 0;
     };
 
     // What identifies one version of the file on disk.
@@ -80,22 +101,37 @@ private:
 
     static Stamp stampOf(const QString &path);
     void refreshIfChanged();
+    void prepare();
     QByteArray readBytes();
-    QByteArray encode(const QString &text) const;
     void parse(const QByteArray &data);
-    void indexLine(Section &section, int index);
-    QStringView keyView(QStringView key);
-    static void setLine(Line &line, QString text);
+    static QStringView keyOf(const Line &line) { return line.text.mid(line.keyStart, line.keyLength); }
+    // Where the '=' of a key line is.
+    static qsizetype equalsOf(const Line &line);
+    static QStringView valueOf(const Line &line);
+    // Finds a key line's key; false for any other line.
+    static bool locateKey(Line &line);
+    static void indexSection(Section &section);
+    // Indexes `line` under its key unless the key is there already; true when it was added.
+    static bool insertSlot(Section &section, quint32 hash, int line, QStringView key);
+    static const Line *findKey(const Section &section, QStringView key, quint32 hash);
+    const Line *findNear(const Section &section, QStringView key) const;
+    void remember(const Section &section, const Line *line);
+    void setLine(Line &line, QString text);
     Section *findSection(const QString &name);
     bool flush();
+    QByteArray encoded() const;
 
     QString m_path;
-    QString m_text;                // the file as parsed; lines and keys point into it
-    std::vector<QString> m_keyStore; // lower-cased keys that are not in m_text as they are
+    QString m_text;                // the file as parsed; lines point into it
+    std::vector<QString> m_owned;  // lines written since
     std::vector<Section> m_sections;
     QHash<QString, int> m_sectionIndex;
     QString m_lastSectionName;
     int m_lastSection = -1;
+    // The section and line of the last key found: runs of reads and writes
+    // in a file's own order find the next key a line or a few away.
+    qsizetype m_nearSection = -1;
+    qsizetype m_nearLine = -1;
     QString m_eol = QStringLiteral("\r\n");
     bool m_trailingEol = true;
     bool m_bom = false;
@@ -110,3 +146,14 @@ private:
     QByteArray m_bytes;       // the file as last read or written, to compare while not settled
     QString m_unreadable;     // why the existing file could not be read; writing it is refused
 };
+
+template<typename Visit>
+void IniFile::forEachKey(const QString &section, Visit &&visit)
+{
+    prepare();
+    if (const Section *s = findSection(section)) {
+        for (const Line &line : s->lines)
+            if (line.first)
+                visit(keyOf(line), valueOf(line));
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "common/hextext.h"
 #include "common/inifile.h"
+#include "common/vtentries.h"
 #include "converter/hbkfile.h"
 
 #include <QDir>
@@ -13,14 +14,6 @@
 namespace {
 
 using SkipReason = ConversionReport::SkipReason;
-
-struct Entry
-{
-    QString description;
-    QString offset;
-    QString type;
-    QString length;
-};
 
 QString quoted(const QString &path)
 {
@@ -61,11 +54,6 @@ QString singleLine(QString text)
 QString hexOffset(quint64 value, qsizetype width)
 {
     return QString::number(value, 16).toUpper().rightJustified(width, QLatin1Char('0'));
-}
-
-QString entryKey(int n, const char *field)
-{
-    return QStringLiteral("entry.") + QString::number(n) + QLatin1Char('.') + QLatin1String(field);
 }
 
 ConversionReport failure(ConversionReport report, const QString &message)
@@ -118,7 +106,7 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
                                    .arg(HbkFile::HeaderSize));
     }
 
-    std::vector<Entry> entries;
+    std::vector<VtEntries::Entry> entries;
     // Counted beyond the cap but not built, so the message can give the whole count.
     quint64 total = 0;
     const quint64 cap = options.expandArrays ? quint64(MaxExpandedEntries) : std::numeric_limits<quint64>::max();
@@ -144,18 +132,19 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
             continue;
         }
 
-        Entry entry;
-        entry.description = singleLine(record.description);
-        entry.offset = record.offsetText;
+        VtEntries::Entry entry;
+        entry[VtEntries::Description] = singleLine(record.description);
+        entry[VtEntries::Offset] = record.offsetText;
+        entry[VtEntries::File] = QStringLiteral("1");
         if (*size.value == 4) {
-            entry.type = QStringLiteral("Float");
-            entry.length = QStringLiteral("0");
+            entry[VtEntries::Type] = QStringLiteral("Float");
+            entry[VtEntries::Length] = QStringLiteral("0");
         } else if (*size.value == 2) {
-            entry.type = QStringLiteral("Integer");
-            entry.length = QStringLiteral("0");
+            entry[VtEntries::Type] = QStringLiteral("Integer");
+            entry[VtEntries::Length] = QStringLiteral("0");
         } else {
-            entry.type = QStringLiteral("String");
-            entry.length = QString::number(*size.value);
+            entry[VtEntries::Type] = QStringLiteral("String");
+            entry[VtEntries::Length] = QString::number(*size.value);
         }
 
         quint64 count = 1;
@@ -181,9 +170,9 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
         if (total > cap)
             continue;
         for (quint64 j = 0; j < count; ++j) {
-            Entry element = entry;
-            element.description = entry.description + QStringLiteral(" [%1]").arg(j);
-            element.offset = hexOffset(*offset.value + j * *size.value, record.offsetText.size());
+            VtEntries::Entry element = entry;
+            element[VtEntries::Description] = entry[VtEntries::Description] + QStringLiteral(" [%1]").arg(j);
+            element[VtEntries::Offset] = hexOffset(*offset.value + j * *size.value, record.offsetText.size());
             entries.push_back(std::move(element));
         }
     }
@@ -196,20 +185,8 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
                                    .arg(MaxExpandedEntries));
 
     IniFile vt(report.outputPath);
-    {
-        IniFile::Batch batch(vt);
-        vt.write(section, QStringLiteral("offset"), QString::number(entries.size()));
-        int n = 0;
-        for (const Entry &entry : entries) {
-            ++n;
-            vt.write(section, entryKey(n, "description"), entry.description);
-            vt.write(section, entryKey(n, "offset"), entry.offset);
-            vt.write(section, entryKey(n, "type"), entry.type);
-            vt.write(section, entryKey(n, "length"), entry.length);
-            vt.write(section, entryKey(n, "file"), QStringLiteral("1"));
-        }
-    }
-    if (!vt.lastWriteOk())
+    using enum VtEntries::Field;
+    if (!VtEntries::write(vt, section, entries, {Description, Offset, Type, Length, File}))
         return failure(report, vt.lastError());
 
     report.ok = true;

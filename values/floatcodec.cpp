@@ -41,7 +41,7 @@ std::optional<float> parse(const QString &text)
     return single;
 }
 
-QString value(const QByteArray &bytes)
+QString value(QByteArrayView bytes)
 {
     if (bytes.size() < Width)
         return QString();

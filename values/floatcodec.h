@@ -19,7 +19,7 @@ std::optional<float> parse(const QString &text);
 bool isSpecialText(const QString &text);
 
 // The text of Width stored bytes.
-QString value(const QByteArray &bytes);
+QString value(QByteArrayView bytes);
 // The bytes of a text, or why there are none. A special text gives the bits
 // of a quiet NaN or of an infinity.
 WriteResult valueToBytes(const QString &text, QByteArray &bytes);

@@ -23,7 +23,7 @@ std::optional<qint16> parse(const QString &text)
     return static_cast<qint16>(rounded);
 }
 
-QString value(const QByteArray &bytes)
+QString value(QByteArrayView bytes)
 {
     if (bytes.size() < Width)
         return QString();

@@ -15,7 +15,7 @@ QString format(qint16 value);
 // A text rounded half to even into -32768..32767, or nothing.
 std::optional<qint16> parse(const QString &text);
 
-QString value(const QByteArray &bytes);
+QString value(QByteArrayView bytes);
 WriteResult valueToBytes(const QString &text, QByteArray &bytes);
 
 } // namespace IntegerCodec

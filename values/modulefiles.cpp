@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -100,36 +101,55 @@ qint64 ModuleFiles::size(int slot) const
     return f ? f->size() : -1;
 }
 
+const QByteArray *ModuleFiles::cached(int slot)
+{
+    QFile *f = file(slot);
+    if (!f || m_cacheDepth == 0)
+        return nullptr;
+    auto &cache = m_cache[slot - 1];
+    if (!cache) {
+        const qint64 size = f->size();
+        if (size <= kCacheLimit && f->seek(0)) {
+            // One read of what is there now: a file cut short meanwhile
+            // gives a shorter copy, never a fault.
+            QByteArray whole(size, Qt::Uninitialized);
+            const qint64 got = f->read(whole.data(), size);
+            whole.truncate(std::max<qint64>(got, 0));
+            cache = std::move(whole);
+        }
+    }
+    return cache ? &*cache : nullptr;
+}
+
+qint64 ModuleFiles::read(int slot, qint64 offset, char *into, qint64 count)
+{
+    QFile *f = file(slot);
+    if (!f || offset < 0 || count <= 0)
+        return 0;
+    if (const QByteArray *cache = cached(slot)) {
+        if (offset >= cache->size())
+            return 0;
+        const qint64 n = std::min(count, cache->size() - offset);
+        std::memcpy(into, cache->constData() + offset, size_t(n));
+        return n;
+    }
+    const qint64 size = f->size();
+    if (offset >= size || !f->seek(offset))
+        return 0;
+    return std::max<qint64>(f->read(into, std::min(count, size - offset)), 0);
+}
+
 QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
 {
     QFile *f = file(slot);
     if (!f || offset < 0 || count <= 0)
         return QByteArray();
-    if (m_cacheDepth > 0) {
-        auto &cache = m_cache[slot - 1];
-        if (!cache) {
-            const qint64 size = f->size();
-            if (size <= kCacheLimit && f->seek(0)) {
-                // One read of what is there now: a file cut short meanwhile
-                // gives a shorter copy, never a fault.
-                QByteArray whole(size, Qt::Uninitialized);
-                const qint64 got = f->read(whole.data(), size);
-                whole.truncate(std::max<qint64>(got, 0));
-                cache = std::move(whole);
-            }
-        }
-        if (cache) {
-            if (offset >= cache->size())
-                return QByteArray();
-            return cache->mid(offset, std::min(count, cache->size() - offset));
-        }
-    }
-    const qint64 size = f->size();
-    if (offset >= size || !f->seek(offset))
+    const QByteArray *cache = cached(slot);
+    const qint64 size = cache ? cache->size() : f->size();
+    if (offset >= size)
         return QByteArray();
     QByteArray out(std::min(count, size - offset), Qt::Uninitialized);
-    const qint64 got = f->read(out.data(), out.size());
-    out.truncate(std::max<qint64>(got, 0));
+    out.truncate(read(slot, offset, out.data(), out.size()));
     return out;
 }
 

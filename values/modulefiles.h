@@ -33,6 +33,8 @@ public:
     qint64 size(int slot) const;
 
     QByteArray read(int slot, qint64 offset, qint64 count);
+    // The same into `into`, which has room for `count` bytes; gives the number read.
+    qint64 read(int slot, qint64 offset, char *into, qint64 count);
     bool write(int slot, qint64 offset, const QByteArray &bytes);
 
     // While a working copy is in use, the scramble tool rewrites the module
@@ -77,6 +79,8 @@ public:
 
 private:
     QFile *file(int slot) const;
+    // The cached copy of the slot's file while a ReadCache is alive, else null.
+    const QByteArray *cached(int slot);
     void dropCache();
 
     std::array<std::unique_ptr<QFile>, 2> m_files;

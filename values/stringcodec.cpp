@@ -65,15 +65,4 @@ bool hasControlCharacter(QStringView text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return isControl(c.unicode()); });
 }
 
-QString lineSafe(const QString &text)
-{
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString safe = text;
-    for (QChar &c : safe)
-        if (c == u'\n' || c == u'\r')
-            c = QChar(char16_t(kPictures + c.unicode()));
-    return safe;
-}
-
 } // namespace StringCodec

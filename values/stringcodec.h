@@ -18,7 +18,5 @@ std::optional<QString> value(QByteArray bytes, std::optional<int> length, int li
 QByteArray valueToBytes(const QString &text, int length);
 
 bool hasControlCharacter(QStringView text);
-// The text with CR and LF as their pictures.
-QString lineSafe(const QString &text);
 
 } // namespace StringCodec

@@ -9,10 +9,19 @@ namespace ValueCodec {
 QString ReadValue(ModuleFiles &files, int file, qint64 offset, ValueType type, std::optional<int> length, int limit)
 {
     switch (type) {
-    case ValueType::Float:
-        return FloatCodec::value(files.read(file, offset, FloatCodec::Width));
-    case ValueType::Integer:
-        return IntegerCodec::value(files.read(file, offset, IntegerCodec::Width));
+    case ValueType::Float: {
+        // Into a buffer of the value's width: a list of many numbers allocates nothing per value.
+        char bytes[FloatCodec::Width];
+        if (files.read(file, offset, bytes, FloatCodec::Width) < FloatCodec::Width)
+            return QString();
+        return FloatCodec::value(QByteArrayView(bytes, FloatCodec::Width));
+    }
+    case ValueType::Integer: {
+        char bytes[IntegerCodec::Width];
+        if (files.read(file, offset, bytes, IntegerCodec::Width) < IntegerCodec::Width)
+            return QString();
+        return IntegerCodec::value(QByteArrayView(bytes, IntegerCodec::Width));
+    }
     case ValueType::String:
         break;
     }

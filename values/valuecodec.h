@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/vtentries.h"
 #include "values/floatcodec.h"
 #include "values/integercodec.h"
 #include "values/stringcodec.h"
@@ -22,7 +23,8 @@ inline bool isSpecialFloatText(const QString &text) { return FloatCodec::isSpeci
 inline std::optional<float> parseFloat(const QString &text) { return FloatCodec::parse(text); }
 inline std::optional<qint16> parseInteger(const QString &text) { return IntegerCodec::parse(text); }
 inline bool hasControlCharacter(QStringView text) { return StringCodec::hasControlCharacter(text); }
-inline QString lineSafe(const QString &text) { return StringCodec::lineSafe(text); }
+// The text with CR and LF as their pictures, so that it never breaks a line of a .vt file.
+inline QString lineSafe(const QString &text) { return VtEntries::lineSafe(text); }
 
 // The Value cell text of a value. A String reads `limit` bytes, keeps the
 // first `length` of them when a length is given and ends at the first zero

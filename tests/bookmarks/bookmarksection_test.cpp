@@ -88,6 +88,32 @@ TEST_F(BookmarkSectionTest, OffsetThatIsNotWholeLoadsNothingAndNoModuleLeavesVal
     EXPECT_EQ(ini.read("B", "entry.1.file"), "Default") << "nothing is written without a module";
 }
 
+TEST_F(BookmarkSectionTest, LoadTakesEachCellAsAReadOfItsKeyWould)
+{
+    // Spellings a key-by-key reader finds or misses: case, blanks, doubles, padded numbers, other sections.
+    TestHome::writeAll(vt(), "[5.00]\noffset=4\n"
+                             "ENTRY.1.Description = One \nentry.1.description=Shadowed\nEntry.1.OFFSET=10\n"
+                             "entry.1.type=String\nentry.1.length=4\nentry.1.file=2\n"
+                             "entry.02.description=Padded\nentry.2.offset=40\nentry.2.type=Float\n"
+                             "entry.+3.description=Signed\n;entry.3.description=Comment\nentry.3.descriptions=Longer\n"
+                             "entry.4 .description=Blank\nentry.4.offset=80\nentry.4.file = 2 \n"
+                             "entry.9.type=Float\n"
+                             "[5.00]\nentry.3.offset=99\n[4.05]\nentry.3.description=Other\n");
+    IniFile ini(vt());
+    const auto rows = BookmarkSection::load(ini, "5.00", &files);
+    ASSERT_EQ(rows.size(), 4u);
+    const char *fields[] = {"description", "offset", "type", "length"};
+    const int columns[] = {BookmarkRow::Description, BookmarkRow::Offset, BookmarkRow::Type, BookmarkRow::Len};
+    for (int n = 1; n <= 4; ++n)
+        for (int f = 0; f < 4; ++f)
+            EXPECT_EQ(rows[size_t(n - 1)][columns[f]], ini.read("5.00", BookmarkSection::entryKey(n, fields[f])))
+                << "entry " << n << " " << fields[f];
+    EXPECT_EQ(rows[0][BookmarkRow::Description], "One");
+    EXPECT_EQ(rows[0][BookmarkRow::File], "2");
+    EXPECT_EQ(rows[3][BookmarkRow::File], "2");
+    EXPECT_EQ(rows[1][BookmarkRow::Value], "1") << "0000803F at 0x40";
+}
+
 TEST_F(BookmarkSectionTest, SaveRenumbersAndKeepsHigherEntries)
 {
     TestHome::writeAll(vt(), "[5.00]\noffset=5\nentry.5.description=Five\n[4.05]\noffset=1\n");

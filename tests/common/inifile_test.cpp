@@ -85,6 +85,77 @@ TEST_F(IniFileTest, ReadsMissingAsDefaultAndTrimsBlanks)
     EXPECT_EQ(IniFile(path("missing.ini")).read("Config", "x"), "Default");
 }
 
+TEST_F(IniFileTest, NamesMatchWithoutRegardToCaseAcrossTheCodePage)
+{
+    // Capitals of Windows-1252 beyond ASCII fold too; a name differing in anything else is another name.
+    TestHome::writeAll(path(), "[\xC9T\xC9]\r\n\xC0KEY=1\r\n\x8ANAME=2\r\nkey\xD7=3\r\nKEY=4\r\nkey=5\r\n");
+    IniFile ini(path());
+    EXPECT_EQ(ini.read(QString::fromUtf8("été"), QString::fromUtf8("àkey")), "1");
+    EXPECT_EQ(ini.read(QString::fromUtf8("ÉTÉ"), QString::fromUtf8("šname")), "2");
+    EXPECT_EQ(ini.read(QString::fromUtf8("été"), QString::fromUtf8("KEY×")), "3");
+    EXPECT_EQ(ini.read(QString::fromUtf8("été"), QString::fromUtf8("kEy")), "4") << "the first of two spellings wins";
+    EXPECT_EQ(ini.read(QString::fromUtf8("été"), QString::fromUtf8("akey")), "Default");
+    ini.write(QString::fromUtf8("ÉTÉ"), "Key", "6");
+    EXPECT_EQ(TestHome::readAll(path()), "[\xC9T\xC9]\r\n\xC0KEY=1\r\n\x8ANAME=2\r\nkey\xD7=3\r\nKEY=6\r\nkey=5\r\n");
+}
+
+TEST_F(IniFileTest, RunsOfWritesReplaceTheLineThatReadsFind)
+{
+    // Writes in file order look near the last key first; a second spelling of a key nearby must not be taken.
+    TestHome::writeAll(path(), "[S]\na=1\nb=2\nA=3\nc=4\n[T]\na=5\n");
+    IniFile ini(path());
+    {
+        IniFile::Batch batch(ini);
+        EXPECT_EQ(ini.read("S", "b"), "2");
+        ini.write("S", "A", "x");
+        ini.write("S", "c", "y");
+        ini.write("T", "a", "z");
+        ini.write("S", "b", "w");
+        ini.write("S", "d", "v");
+        ini.write("S", "a", "u");
+    }
+    EXPECT_EQ(TestHome::readAll(path()), "[S]\na=u\nb=w\nA=3\nc=y\nd=v\n[T]\na=z\n");
+}
+
+TEST_F(IniFileTest, ManyKeysStayFoundAcrossGrowthAndReread)
+{
+    constexpr int count = 5000;
+    IniFile ini(path());
+    {
+        IniFile::Batch batch(ini);
+        for (int i = 0; i < count; ++i)
+            ini.write("S", QStringLiteral("Key%1").arg(i), QString::number(i * 7));
+        for (int i = 0; i < count; i += 2)
+            ini.write("S", QStringLiteral("KEY%1").arg(i), QString::number(i));
+    }
+    IniFile again(path());
+    int wrong = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString want = QString::number(i % 2 == 0 ? i : i * 7);
+        wrong += ini.read("s", QStringLiteral("key%1").arg(i)) != want;
+        wrong += again.read("s", QStringLiteral("key%1").arg(i)) != want;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(again.keys("S").size(), count);
+    EXPECT_EQ(again.read("S", "Key5000"), "Default");
+}
+
+TEST_F(IniFileTest, ForEachKeyVisitsWhatReadsFind)
+{
+    TestHome::writeAll(path(), "[A]\n; x=comment\n X = 1 \nx=2\nplain line\ny=\n[B]\nz=3\n[a]\nw=4\n");
+    IniFile ini(path());
+    QStringList seen;
+    ini.forEachKey("a", [&](QStringView key, QStringView value) {
+        seen << key.toString() + QLatin1Char('|') + value.toString();
+        EXPECT_EQ(value, ini.read("A", key.toString()));
+    });
+    EXPECT_EQ(seen, QStringList({"X|1", "y|"})) << "the first spelling of a key, the first section of a name";
+    ini.write("A", "new", "5");
+    seen.clear();
+    ini.forEachKey("A", [&](QStringView key, QStringView value) { seen << key.toString() + QLatin1Char('|') + value.toString(); });
+    EXPECT_EQ(seen, QStringList({"X|1", "y|", "new|5"}));
+}
+
 TEST_F(IniFileTest, SeesChangesMadeByOtherProgramsAndBatchesWrites)
 {
     TestHome::writeAll(path(), "[A]\nx=1\n");
