@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -287,6 +288,11 @@ bool PrxDocument::versionClick(const QString &text)
 void PrxDocument::ReloadBookmark()
 {
     const bool haveBookmarks = isFile(m_currentBookmarkFile);
+    // One reload sees one state of the bookmark file, the tool window's reads
+    // included: a file written moments ago is otherwise read again at every key.
+    std::optional<IniFile::Batch> oneRead;
+    if (haveBookmarks)
+        oneRead.emplace(bookmarks());
     m_model.setRows(haveBookmarks ? BookmarkSection::load(bookmarks(), m_prxversion,
                                                           isFile(m_currentModuleFile) ? &m_files : nullptr)
                                   : std::vector<BookmarkRow>{});
