@@ -99,6 +99,13 @@ TEST_F(VantorProcess, InfoTellsFormatVersionAndScrambling)
                              .arg(QFileInfo(c.module).size())
                              .arg(c.format, c.version, c.vt, c.scrambled));
     }
+    // Nothing is unpacked that was not asked for.
+    const QByteArray packedBytes = TestHome::readAll(packed);
+    const Outcome list = vantor({"list", packed});
+    EXPECT_EQ(list.exitCode, 1);
+    EXPECT_TRUE(list.err.contains("decompress")) << list.err.toStdString();
+    EXPECT_TRUE(TestHome::readAll(packed) == packedBytes);
+
     const Outcome missing = vantor({"info", home.file("nowhere.prx")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(home.file("nowhere.prx"))) << missing.err.toStdString();
