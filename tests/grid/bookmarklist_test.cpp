@@ -61,7 +61,7 @@ TEST_F(BookmarkListTest, RemovingKeepsTheBarUntilAReload)
     EXPECT_FALSE(grid->scroll.enabled);
 }
 
-TEST_F(BookmarkListTest, SortingTogglesAndRewritesTheSectionAsText)
+TEST_F(BookmarkListTest, AnUnsortedListTogglesDescendingAscendingAndIsRewrittenAsText)
 {
     open(12);
     list->sortByColumn(BookmarkRow::Number);

@@ -127,7 +127,7 @@ TEST_F(GridWindowTest, AddOffsetOn40RowsStartsTheScrollBar)
     EXPECT_FALSE(editor()->isVisible());
 }
 
-TEST_F(GridWindowTest, CaptionClicksSortDescendingThenAscending)
+TEST_F(GridWindowTest, CaptionClicksPutAnUnsortedListDescendingThenAscending)
 {
     open(3);
     const QPoint caption = cellPoint(1000, 0);
