@@ -14,7 +14,6 @@
 namespace BookmarkSection {
 
 namespace {
-constexpr int kLoadLimit = 64;
 
 // Whether `text` equals `lower` (lower-case ASCII) without regard to case.
 bool namedAs(QStringView text, QLatin1StringView lower)
@@ -161,10 +160,10 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
                 if (*known == ValueType::String) {
                     if (const auto len = NumberText::parseWhole(length); len && *len >= 0)
                         row[BookmarkRow::Value] = ValueCodec::ReadValue(
-                            *files, slot, *position, *known, int(std::min<qint64>(*len, kLoadLimit)), kLoadLimit);
+                            *files, slot, *position, *known, int(std::min<qint64>(*len, ReadLimit)), ReadLimit);
                 } else {
                     row[BookmarkRow::Value] =
-                        ValueCodec::ReadValue(*files, slot, *position, *known, std::nullopt, kLoadLimit);
+                        ValueCodec::ReadValue(*files, slot, *position, *known, std::nullopt, ReadLimit);
                 }
             }
         }

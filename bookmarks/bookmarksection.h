@@ -11,6 +11,9 @@ class ModuleFiles;
 // One firmware version's section of a .vt bookmark file, as list rows.
 namespace BookmarkSection {
 
+// The bytes a String value is read from at most.
+inline constexpr int ReadLimit = 64;
+
 // Entries 1 to `offset` of the section, no more than the section holds. With
 // `files` (the module file exists) each value is read from its module file
 // and the File cell is normalised to "1" or "2"; without, Value and File stay

@@ -1,3 +1,4 @@
+#include "bookmarks/bookmarksection.h"
 #include "cli/cliparser.h"
 #include "cli/clisession.h"
 #include "cli/commands.h"
@@ -8,14 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-
-namespace {
-
-// The bytes the list reads of a String at most.
-constexpr int kReadLimit = 64;
-
-
-} // namespace
 
 int getCommand(CliContext &context)
 {
@@ -37,7 +30,7 @@ int getCommand(CliContext &context)
         const int n = operands[3].toInt(&ok);
         if (!ok || n < 0)
             return parser.usageError(QStringLiteral("LEN must be a whole number: '%1'").arg(operands[3]));
-        length = std::min(n, kReadLimit);
+        length = std::min(n, BookmarkSection::ReadLimit);
     }
 
     CliSession session(context);
@@ -65,6 +58,6 @@ int getCommand(CliContext &context)
         return session.fail(QStringLiteral("Offset %1 lies outside %2 (%3 bytes).")
                                 .arg(operands[1].toUpper(), QDir::toNativeSeparators(module))
                                 .arg(files->size(ModuleFiles::Working)));
-    context.out << ValueCodec::ReadValue(*files, ModuleFiles::Working, *offset, *type, length, kReadLimit) << Qt::endl;
+    context.out << ValueCodec::ReadValue(*files, ModuleFiles::Working, *offset, *type, length, BookmarkSection::ReadLimit) << Qt::endl;
     return CliContext::Success;
 }

@@ -1,6 +1,7 @@
 #include "cli/cliparser.h"
 #include "cli/clisession.h"
 #include "cli/commands.h"
+#include "document/modulepacker.h"
 #include "document/moduleunpacker.h"
 #include "values/firmware.h"
 #include "values/modulefiles.h"
@@ -23,7 +24,7 @@ Identity identify(QFile &file)
     if (magic == QByteArrayLiteral("\x7F" "ELF"))
         return {QStringLiteral("elf"), file.size()};
     // A packed file is never larger than the packed format allows: anything bigger is unknown unread.
-    const ModuleUnpacker::Result unpacked = ModuleUnpacker::unpackBytes(file.read(0x1000000));
+    const ModuleUnpacker::Result unpacked = ModuleUnpacker::unpackBytes(file.read(ModulePacker::SizeLimit));
     if (unpacked.ok())
         return {QStringLiteral("packed"), unpacked.module.size()};
     return {QStringLiteral("unknown"), -1};

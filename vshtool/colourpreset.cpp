@@ -3,10 +3,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -30,36 +30,20 @@ QString tableName(ColourTable table)
 
 QString monthName(int month)
 {
-    static const char *const names[kMonths] = {"January", "February", "March",     "April",   "May",      "June",
-                                               "July",    "August",   "September", "October", "November", "December"};
-    return QLatin1String(names[month]);
-}
-
-float singleOf(quint32 bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-quint32 bitsOf(float f)
-{
-    quint32 bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
+    return QLatin1String(kMonthNames[size_t(month)]);
 }
 
 // The shortest decimal that gives the single back, as the double JSON holds;
 // a NaN, an infinity or a negative zero keeps its bits as hexadecimal text.
 QJsonValue componentValue(quint32 bits)
 {
-    const float f = singleOf(bits);
+    const float f = std::bit_cast<float>(bits);
     if (std::isfinite(f) && !(f == 0.0f && std::signbit(f))) {
         char text[32];
         const auto end = std::to_chars(text, text + sizeof text - 1, f).ptr;
         *end = '\0';
         const double shortest = std::strtod(text, nullptr);
-        if (bitsOf(float(shortest)) == bits)
+        if (std::bit_cast<quint32>(float(shortest)) == bits)
             return shortest;
         return double(f);
     }
@@ -73,7 +57,7 @@ std::optional<quint32> componentBits(const QJsonValue &value)
         // Beyond a single's range a number would turn into an infinity.
         if (!std::isfinite(float(d)))
             return std::nullopt;
-        return bitsOf(float(d));
+        return std::bit_cast<quint32>(float(d));
     }
     if (value.isString()) {
         const QString text = value.toString();

@@ -24,6 +24,9 @@ struct TableLayout
 inline constexpr std::array<ColourTable, 4> kColourTables = {ColourTable::Font, ColourTable::Option,
                                                              ColourTable::WaveBack, ColourTable::WaveFront};
 inline constexpr int kMonths = 12;
+// The months' names, January first: the window's labels and the presets' keys.
+inline constexpr std::array<const char *, kMonths> kMonthNames = {
+    "January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November", "December"};
 
 inline bool isWave(ColourTable table)
 {

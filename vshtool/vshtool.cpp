@@ -10,26 +10,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
-#include <cstring>
+#include <bit>
 
 namespace {
 
 constexpr qint64 kFixedClear = 0x1A0E8;
 constexpr int kFixedClearBytes = 5;
-
-float singleOf(quint32 bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-quint32 bitsOf(float f)
-{
-    quint32 bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
 
 QByteArray littleEndian(quint32 bits)
 {
@@ -74,7 +60,7 @@ std::optional<quint32> VshTool::readBits(qint64 offset)
 std::optional<float> VshTool::readSingle(qint64 offset)
 {
     const auto bits = readBits(offset);
-    return bits ? std::optional<float>(singleOf(*bits)) : std::nullopt;
+    return bits ? std::optional<float>(std::bit_cast<float>(*bits)) : std::nullopt;
 }
 
 QString VshTool::refusal(const std::vector<qint64> &offsets, qint64 count)
@@ -178,9 +164,9 @@ ColourWrite VshTool::pick(ColourTable table, const std::vector<int> &months)
     if (!chosen)
         return result;
     m_lastColour = *chosen;
-    const quint32 bits[3] = {bitsOf(ColourChannel::toComponent(chosen->red)),
-                             bitsOf(ColourChannel::toComponent(chosen->green)),
-                             bitsOf(ColourChannel::toComponent(chosen->blue))};
+    const quint32 bits[3] = {std::bit_cast<quint32>(ColourChannel::toComponent(chosen->red)),
+                             std::bit_cast<quint32>(ColourChannel::toComponent(chosen->green)),
+                             std::bit_cast<quint32>(ColourChannel::toComponent(chosen->blue))};
     std::vector<std::pair<qint64, quint32>> components;
     for (const auto &at : positions)
         for (size_t k = 0; k < 3; ++k)
@@ -212,7 +198,7 @@ AlphaWrite VshTool::WriteWaveAlpha(ColourTable layer, int month, const QString &
         return result;
     const auto value = NumberText::parse(text);
     if (value && *value >= 0.0 && *value <= 1.0) {
-        result.written = writeBits({{(*at)[3], bitsOf(float(*value))}}).isEmpty();
+        result.written = writeBits({{(*at)[3], std::bit_cast<quint32>(float(*value))}}).isEmpty();
         const auto r = readSingle((*at)[0]), g = readSingle((*at)[1]), b = readSingle((*at)[2]);
         if (result.written && r && g && b)
             result.swatch = Rgb{std::uint8_t(ColourChannel::blendedRounded(ColourChannel::fromComponent(*r), *value)),

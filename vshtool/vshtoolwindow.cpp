@@ -24,8 +24,6 @@
 
 namespace {
 
-const char *const kMonthNames[kMonths] = {"January", "February", "March",     "April",   "May",      "June",
-                                          "July",    "August",   "September", "October", "November", "December"};
 const QString kPresetFilter = QStringLiteral("Colour presets (*.json)");
 
 struct PanelNames

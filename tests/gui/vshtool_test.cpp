@@ -1,3 +1,4 @@
+#include "tests/support/littleendian.h"
 #include "app/mainwindow.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
@@ -26,18 +27,7 @@ using DemoFixture::kFontStart;
 using DemoFixture::kOptStart;
 using DemoFixture::kWaveStart;
 
-QByteArray singles(std::initializer_list<float> values)
-{
-    QByteArray out;
-    for (float f : values) {
-        char b[4];
-        quint32 bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        qToLittleEndian(bits, b);
-        out.append(b, 4);
-    }
-    return out;
-}
+using LittleEndian::singles;
 
 class VshToolWindowTest : public ::testing::Test
 {

@@ -1,3 +1,4 @@
+#include "tests/support/littleendian.h"
 #include "vshtest.h"
 #include "vshtool/subiconrecords.h"
 
@@ -5,20 +6,7 @@ using DemoFixture::kBeginOffset;
 using DemoFixture::kVersion4;
 using DemoFixture::kVersion5;
 
-namespace {
-
-QByteArray ints(std::initializer_list<qint32> values)
-{
-    QByteArray out;
-    for (qint32 v : values) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    }
-    return out;
-}
-
-} // namespace
+using LittleEndian::ints;
 
 class SubIconTest : public VshTest
 {

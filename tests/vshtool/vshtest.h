@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/littleendian.h"
 #include "common/inifile.h"
 #include "tests/document/documenttest.h"
 #include "tools/mkdemo/demofixture.h"
@@ -37,18 +38,7 @@ protected:
         }
         ASSERT_TRUE(TestHome::writeAll(module(version), bytes));
     }
-    static QByteArray singles(std::initializer_list<float> values)
-    {
-        QByteArray out;
-        for (float f : values) {
-            char b[4];
-            quint32 bits;
-            std::memcpy(&bits, &f, sizeof bits);
-            qToLittleEndian(bits, b);
-            out.append(b, 4);
-        }
-        return out;
-    }
+    static QByteArray singles(std::initializer_list<float> values) { return LittleEndian::singles(values); }
     // The offsets at which two files differ.
     static std::vector<qint64> changed(const QByteArray &before, const QByteArray &after)
     {
