@@ -3,15 +3,23 @@
 #include "app/mainwindow.h"
 #include "app/widgetprompter.h"
 #include "common/prompter.h"
+#include "common/platform.h"
 #include "document/prxdocument.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QSocketNotifier>
 
 int main(int argc, char **argv)
 {
+    Platform::ignoreFileSizeSignal();
+    Platform::catchTermination();
     QApplication app(argc, argv);
+    // Asked to end (SIGTERM, a closed terminal): the event loop ends, the
+    // document closes its module and removes the working copy it made.
+    QSocketNotifier ending(Platform::terminationHandle(), QSocketNotifier::Read);
+    QObject::connect(&ending, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     QApplication::setApplicationName(Prompter::AppTitle);
     QApplication::setWindowIcon(Artwork::appIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("vantoreditor"));
@@ -39,5 +47,8 @@ int main(int argc, char **argv)
         document.openFromCommandLine(parser.positionalArguments().first());
     window.restoreSize();
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    document.closeModule();
+    Platform::endAfterTermination();
+    return status;
 }

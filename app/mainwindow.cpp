@@ -9,6 +9,7 @@
 #include "vshtool/vshtoolwindow.h"
 #include "search/searchwindow.h"
 
+#include <QApplication>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
@@ -364,6 +365,17 @@ void MainWindow::syncFromDocument()
         m_version->addItems(firmware);
     }
     m_grid->syncFromDocument();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || m_checkingDisk ||
+        QApplication::activeModalWidget())
+        return;
+    m_checkingDisk = true;
+    m_doc.confirmDiskVersion(false);
+    m_checkingDisk = false;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -55,6 +55,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Coming back to the window: files changed meanwhile by another program are asked about.
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -71,6 +73,7 @@ private:
     void connectVshTool();
 
     PrxDocument &m_doc;
+    bool m_checkingDisk = false;
     GridView *m_grid = nullptr;
     QMenu *m_savePrx = nullptr;
     QMenu *m_offsetPop = nullptr;

@@ -139,7 +139,7 @@ int main(int argc, char **argv)
     const QString zeroModule = home + "/demo/4.05/vshmain.prx";
     IniFile vt(home + "/bookmarks/vshmain.vt");
     vt.write(DemoFixture::kVersion4, "PRXSize", QString::number(zeroSize));
-    if (!writeFile(zeroModule, zeros) || !vt.lastWriteOk())
+    if (!writeFile(zeroModule, zeros) || !vt.lastError().ok())
         return 1;
     SilentPrompter prompter;
     PrxDocument doc(home, prompter);

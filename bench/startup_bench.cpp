@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     }
     IniFile config(home.filePath(QStringLiteral("Config.ini")));
     config.write(QStringLiteral("Config"), QStringLiteral("PRXassociation"), QStringLiteral("0"));
-    if (!config.lastWriteOk())
+    if (!config.lastError().ok())
         return 1;
 
     std::vector<double> total;

@@ -4,11 +4,21 @@
 #include "values/firmware.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 CliSession::CliSession(CliContext &context)
     : m_context(context), m_prompter(context.err), m_doc(context.home, m_prompter)
 {
     m_doc.startUp(false);
+    // A script never writes over another program's change: it fails instead.
+    m_doc.setDiskChanges(PrxDocument::DiskChanges::Refuse);
+}
+
+std::chrono::milliseconds CliSession::lockWait()
+{
+    bool ok = false;
+    const double seconds = qEnvironmentVariable("VANTOR_LOCK_WAIT").toDouble(&ok);
+    return std::chrono::milliseconds(ok && seconds >= 0 ? qint64(seconds * 1000) : 30'000);
 }
 
 CliSession::~CliSession()
@@ -16,8 +26,14 @@ CliSession::~CliSession()
     m_doc.closeModule();
 }
 
-bool CliSession::open(const QString &module, const QString &version)
+bool CliSession::open(const QString &module, const QString &version, Access access)
 {
+    if (access == Access::Change && QFileInfo(module).isFile()) {
+        if (const FileError error = m_lock.acquire(module, lockWait()); !error.ok()) {
+            fail(error.text());
+            return false;
+        }
+    }
     const int before = m_prompter.messageCount();
     m_doc.openFromCommandLine(module, version);
     // A failed descramble leaves the module open without its working copy: nothing could be read from it.

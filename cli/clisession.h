@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cliprompter.h"
+#include "common/filelock.h"
 #include "document/prxdocument.h"
 
 struct CliContext;
@@ -14,9 +15,14 @@ public:
     explicit CliSession(CliContext &context);
     ~CliSession();
 
+    enum class Access { Read, Change };
     // Opens `module` with its version, or with `version` when one is given.
     // False, after the cause is printed, when it is not open with a version.
-    bool open(const QString &module, const QString &version = QString());
+    // To change it, the module is locked first for the whole session: a
+    // second `vantor` changing it waits, at most lockWait(), then fails.
+    bool open(const QString &module, const QString &version = QString(), Access access = Access::Read);
+    // $VANTOR_LOCK_WAIT (seconds) when set, else 30 s.
+    static std::chrono::milliseconds lockWait();
 
     PrxDocument &document() { return m_doc; }
     CliPrompter &prompter() { return m_prompter; }
@@ -26,5 +32,6 @@ public:
 private:
     CliContext &m_context;
     CliPrompter m_prompter;
+    FileLock m_lock;
     PrxDocument m_doc;
 };

@@ -21,7 +21,8 @@ int colorsCommand(CliContext &context)
         return parser.usageError(QStringLiteral("give either --export or --import"));
 
     CliSession session(context);
-    if (!session.open(parser.operands().first(), parser.value(version)))
+    if (!session.open(parser.operands().first(), parser.value(version),
+                      parser.isSet(importFrom) ? CliSession::Access::Change : CliSession::Access::Read))
         return CliContext::Failure;
     VshTool tool(session.document());
     QStringList notes;

@@ -72,7 +72,7 @@ int setCommand(CliContext &context)
             return parser.usageError(QStringLiteral("'%1' is not SELECTOR=VALUE").arg(text));
 
     CliSession session(context);
-    if (!session.open(operands.first(), parser.value(version)))
+    if (!session.open(operands.first(), parser.value(version), CliSession::Access::Change))
         return CliContext::Failure;
     PrxDocument &doc = session.document();
     std::vector<Assignment> assignments;

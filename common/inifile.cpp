@@ -1,23 +1,20 @@
 #include "common/inifile.h"
 
 #include "common/codepage.h"
+#include "common/platform.h"
+#include "common/safefile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <limits>
 #include <optional>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -87,148 +84,11 @@ QString headerName(QStringView line)
     return name.isNull() ? QStringLiteral("") : name;
 }
 
-qint64 nanoseconds(const timespec &t)
-{
-    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
+// Whole milliseconds: a moment read a little early only makes a stamp look newer.
 qint64 now()
 {
-    timespec t{};
-    clock_gettime(CLOCK_REALTIME, &t);
-    return nanoseconds(t);
+    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
 }
-
-QString systemCause(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// A new file replaces the old one in a single rename, so the old file stays
-// whole until the new one is complete. The data goes to an unnamed O_TMPFILE
-// file that gets a name only for the instant between link and rename; a file
-// left by a program killed in that instant, ".<name>.<pid>-<n>.tmp", is
-// removed by the next write once that program has ended.
-class FileReplacer
-{
-public:
-    explicit FileReplacer(const QString &path)
-    {
-        QFileInfo info(path);
-        if (info.isSymLink())
-            info = QFileInfo(info.symLinkTarget());
-        m_target = QFile::encodeName(info.absoluteFilePath());
-        m_folder = info.absolutePath();
-        m_name = info.fileName();
-    }
-
-    // The cause when the file could not be replaced.
-    std::optional<QString> replace(const QByteArray &bytes, struct stat &written)
-    {
-        sweepStaleTemporaries();
-        struct stat old{};
-        const bool exists = ::stat(m_target.constData(), &old) == 0;
-        // Renaming would replace a file the person made read-only; refuse as writing in place would.
-        if (exists && ::access(m_target.constData(), W_OK) != 0)
-            return systemCause(errno);
-
-        const QByteArray folder = QFile::encodeName(m_folder);
-        int fd = -1;
-#ifdef O_TMPFILE
-        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return systemCause(errno);
-#endif
-        if (fd < 0) {
-            m_temporary = temporaryName();
-            fd = ::open(m_temporary.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-            if (fd < 0) {
-                m_temporary.clear();
-                return systemCause(errno);
-            }
-        }
-        const auto fail = [&](int error) -> std::optional<QString> {
-            ::close(fd);
-            if (!m_temporary.isEmpty())
-                ::unlink(m_temporary.constData());
-            return systemCause(error);
-        };
-        if (const int error = writeAll(fd, bytes))
-            return fail(error);
-        if (::fsync(fd) != 0 && errno != EINVAL)
-            return fail(errno);
-        if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
-            return fail(errno);
-        if (m_temporary.isEmpty()) {
-            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-            m_temporary = temporaryName();
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, m_temporary.constData(), AT_SYMLINK_FOLLOW) != 0) {
-                const int error = errno;
-                m_temporary.clear();
-                return fail(error);
-            }
-        }
-        if (::rename(m_temporary.constData(), m_target.constData()) != 0)
-            return fail(errno);
-        ::fstat(fd, &written);
-        if (::close(fd) != 0)
-            return systemCause(errno);
-        return std::nullopt;
-    }
-
-private:
-    static int writeAll(int fd, const QByteArray &bytes)
-    {
-        const char *at = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fd, at, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return n < 0 ? errno : ENOSPC;
-            at += n;
-            left -= n;
-        }
-        return 0;
-    }
-
-    QString prefix() const { return QLatin1Char('.') + m_name + QLatin1Char('.'); }
-
-    QByteArray temporaryName() const
-    {
-        static std::atomic<int> sequence{0};
-        const QString name = prefix() + QString::number(::getpid()) + QLatin1Char('-') +
-                             QString::number(sequence++) + QStringLiteral(".tmp");
-        return QFile::encodeName(m_folder + QLatin1Char('/') + name);
-    }
-
-    void sweepStaleTemporaries() const
-    {
-        const QString start = prefix();
-        const QStringList entries =
-            QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : entries) {
-            if (!entry.startsWith(start) || !entry.endsWith(QLatin1String(".tmp")))
-                continue;
-            const QStringView middle = QStringView(entry).mid(start.size(), entry.size() - start.size() - 4);
-            const qsizetype dash = middle.indexOf(u'-');
-            bool pidOk = false;
-            bool sequenceOk = false;
-            const qint64 pid = dash > 0 ? middle.left(dash).toLongLong(&pidOk) : 0;
-            const int sequence = middle.mid(dash + 1).toInt(&sequenceOk);
-            if (!pidOk || !sequenceOk || sequence < 0 || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-                continue;
-            if (pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
-                QFile::remove(m_folder + QLatin1Char('/') + entry);
-        }
-    }
-
-    QByteArray m_target;
-    QString m_folder;
-    QString m_name;
-    QByteArray m_temporary;
-};
 
 } // namespace
 
@@ -256,33 +116,26 @@ void IniFile::setLine(Line &line, QString text)
 IniFile::Stamp IniFile::stampOf(const QString &path)
 {
     Stamp stamp;
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    const Platform::Status s = Platform::status(path);
+    if (!s.exists)
         return stamp;
     stamp.exists = true;
-    stamp.device = quint64(st.st_dev);
-    stamp.inode = quint64(st.st_ino);
-    stamp.size = qint64(st.st_size);
-    stamp.modifiedNs = nanoseconds(st.st_mtim);
-    stamp.changedNs = nanoseconds(st.st_ctim);
+    stamp.device = s.device;
+    stamp.inode = s.inode;
+    stamp.size = s.size;
+    stamp.modifiedNs = s.modifiedNs;
+    stamp.changedNs = s.changedNs;
     return stamp;
 }
 
 QByteArray IniFile::readBytes()
 {
     m_unreadable.clear();
-    if (QFileInfo(m_path).isDir()) {
-        m_unreadable = QStringLiteral("it is a folder");
-        return QByteArray();
-    }
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_unreadable = QStringLiteral("it can not be read (%1)").arg(file.errorString());
-        return QByteArray();
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        m_unreadable = QStringLiteral("it can not be read (%1)").arg(file.errorString());
+    QByteArray data;
+    const FileError error = SafeFile::read(m_path, SafeFile::TextLimit, data);
+    if (!error.ok())
+        m_unreadable = Platform::status(m_path).folder ? QStringLiteral("it is a folder")
+                                                       : QStringLiteral("it can not be read (%1)").arg(error.cause);
     return data;
 }
 
@@ -304,6 +157,7 @@ void IniFile::refreshIfChanged()
         return;
     }
     parse(data);
+    m_diskStamp = FileStamp::of(m_path, data);
     m_bytes = std::move(data);
     m_stamp = stamp;
     m_settled = settled;
@@ -670,23 +524,24 @@ QByteArray IniFile::encoded() const
 bool IniFile::flush()
 {
     if (!m_dirty) {
-        m_lastWriteOk = true;
-        m_lastError.clear();
+        m_lastError = FileError::none();
         return true;
     }
     QByteArray bytes = encoded();
-    std::optional<QString> cause;
-    struct stat written{};
-    if (!m_unreadable.isEmpty())
-        cause = m_unreadable; // writing would drop what could not be read
-    else
-        cause = FileReplacer(m_path).replace(bytes, written);
-    m_lastWriteOk = !cause;
-    m_lastError = cause ? QStringLiteral("Can not write %1: %2").arg(QDir::toNativeSeparators(m_path), *cause)
-                        : QString();
+    Platform::Status written;
+    SafeFile::Options options;
+    options.written = &written;
+    // Writing over a file that could not be read would drop what it holds.
+    m_lastError = m_unreadable.isEmpty() ? SafeFile::write(m_path, bytes, options)
+                                         : FileError::writing(m_path, m_unreadable);
+    const bool ok = m_lastError.ok();
     m_dirty = false;
-    const Stamp stamp = cause ? Stamp() : stampOf(m_path);
-    if (!cause && stamp.inode == quint64(written.st_ino) && stamp.device == quint64(written.st_dev)) {
+    const Stamp stamp = ok ? stampOf(m_path) : Stamp();
+    if (ok) {
+        ++m_writeCount;
+        m_diskStamp = FileStamp::of(m_path, bytes);
+    }
+    if (ok && stamp.inode == written.inode && stamp.device == written.device) {
         m_stamp = stamp;
         m_bytes = std::move(bytes);
         m_settled = false;
@@ -694,7 +549,7 @@ bool IniFile::flush()
         // Memory must match the file that is on disk: read it again.
         m_loaded = false;
     }
-    return !cause;
+    return ok;
 }
 
 IniFile::Batch::Batch(IniFile &file)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/fileerror.h"
+#include "common/filestamp.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -44,11 +47,13 @@ public:
     // next write.
     template<typename Visit>
     void forEachKey(const QString &section, Visit &&visit);
-    // True when the last write to disk succeeded (or nothing was pending).
-    bool lastWriteOk() const { return m_lastWriteOk; }
-    // Why the last write to disk failed, naming the file: "Can not write <path>: <cause>".
-    // Empty while lastWriteOk().
-    const QString &lastError() const { return m_lastError; }
+    // Why the last write to disk failed; ok() when it succeeded or nothing was pending.
+    const FileError &lastError() const { return m_lastError; }
+    // The version of the file this object last read or wrote, and how many
+    // writes it has made: a caller that remembers both tells its own writes
+    // from another program's.
+    const FileStamp &diskStamp() const { return m_diskStamp; }
+    quint64 writeCount() const { return m_writeCount; }
 
     class Batch
     {
@@ -138,8 +143,9 @@ private:
     bool m_utf8 = false;
     bool m_loaded = false;
     bool m_dirty = false;
-    bool m_lastWriteOk = true;
-    QString m_lastError;
+    FileError m_lastError;
+    FileStamp m_diskStamp;
+    quint64 m_writeCount = 0;
     int m_batchDepth = 0;
     Stamp m_stamp;
     bool m_settled = false;   // the stamp is old enough that any later rewrite changes it

@@ -88,7 +88,7 @@ bool write(IniFile &file, const QString &section, const std::vector<Entry> &entr
                 file.write(section, key.make(n, kNames[field]), lineSafe(entry[field]));
         }
     }
-    return file.lastWriteOk();
+    return file.lastError().ok();
 }
 
 } // namespace VtEntries

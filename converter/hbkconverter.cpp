@@ -187,7 +187,7 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
     IniFile vt(report.outputPath);
     using enum VtEntries::Field;
     if (!VtEntries::write(vt, section, entries, {Description, Offset, Type, Length, File}))
-        return failure(report, vt.lastError());
+        return failure(report, vt.lastError().text());
 
     report.ok = true;
     report.entriesWritten = int(entries.size());

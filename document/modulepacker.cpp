@@ -2,7 +2,7 @@
 
 #include "document/gzipcodec.h"
 #include "common/prompter.h"
-#include "document/wholefile.h"
+#include "common/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,5 +91,5 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
                                   .arg(std::max<qint64>(headerTemplate.size(), HeaderSize + stream.size())));
 
     // Written beside the target and renamed over it: no partial file under its name.
-    return WholeFile::write(outputPath, *packed);
+    return SafeFile::write(outputPath, *packed).text();
 }

@@ -6,8 +6,8 @@
 #include "common/numbertext.h"
 #include "values/firmware.h"
 #include "document/modulepacker.h"
-#include "document/modulestage.h"
 #include "common/prompter.h"
+#include "common/safefile.h"
 #include "bookmarks/bookmarkmodel.h"
 #include "common/inifile.h"
 #include "document/toolrunner.h"
@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <limits>
 
 namespace {
@@ -144,10 +143,9 @@ bool ModuleSaver::saveList()
 {
     if (!m_t.bookmarks)
         return true;
-    if (BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows()) || m_t.bookmarks->lastWriteOk())
+    if (BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows()))
         return true;
-    m_prompter.inform(m_t.bookmarks->lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
-    return false;
+    return reportFileError(m_prompter, m_t.bookmarks->lastError());
 }
 
 bool ModuleSaver::isPending(const BookmarkRow &row)
@@ -237,6 +235,8 @@ bool ModuleSaver::save()
                                                           "Choose the correct PRX version first."));
     if (!checkValues())
         return false;
+    if (m_diskCheck && !m_diskCheck())
+        return false;
     const QString error = Firmware::isScrambled(m_t.version) ? saveScrambled() : savePlain();
     if (!error.isEmpty())
         return fail(m_t.title() + QStringLiteral(" was not saved: ") + error);
@@ -263,24 +263,36 @@ QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)
     return QString();
 }
 
+SafeFile::Options ModuleSaver::expecting(int slot) const
+{
+    SafeFile::Options options;
+    options.expected = &m_files.stamp(slot);
+    options.mustExist = true;
+    return options;
+}
+
 QString ModuleSaver::savePlain()
 {
     const QString module = m_t.module;
     if (const QString why = unwritable(module); !why.isEmpty())
         return why;
-    ModuleStage stage(module);
-    const QString staged = stage.file(QFileInfo(module).fileName());
-    if (!stage.isValid() || !stage.copyIn(module, QFileInfo(module).fileName()))
-        return stage.error();
+    const QString name = QFileInfo(module).fileName();
+    SafeFile::Stage stage(module);
+    if (!stage.isValid())
+        return stage.error().text();
+    if (const FileError error = stage.copyIn(module, name); !error.ok())
+        return error.text();
+    const QString staged = stage.file(name);
     ModuleFiles copy;
     if (!copy.open(ModuleFiles::Working, staged))
         return QStringLiteral("Can not write %1.").arg(native(staged));
+    copy.setScratch(ModuleFiles::Working, true);
     if (const QString error = writePending(copy, ModuleFiles::Working, ModuleFiles::Working); !error.isEmpty())
         return error;
     copy.closeAll();
-    if (!stage.commit(staged))
-        return stage.error();
     ModuleFiles &files = m_files;
+    if (const FileError error = stage.commit(name, expecting(ModuleFiles::Working)); !error.ok())
+        return error.text();
     if (!files.open(ModuleFiles::Working, module))
         return QStringLiteral("it was written, but could not be opened again.");
     return QString();
@@ -302,11 +314,13 @@ QString ModuleSaver::saveScrambled()
 
     // The tool writes the scrambled module in a private folder; only a
     // complete, checked result is renamed over the module.
-    ModuleStage stage(module);
+    SafeFile::Stage stage(module);
     const QString copyName = QFileInfo(workingCopy).fileName();
     const QString moduleName = QFileInfo(module).fileName();
-    if (!stage.isValid() || !stage.copyIn(workingCopy, copyName))
-        return stage.error();
+    if (!stage.isValid())
+        return stage.error().text();
+    if (const FileError error = stage.copyIn(workingCopy, copyName); !error.ok())
+        return error.text();
     const QString tool = m_t.scrambleTool;
     const ToolRun run = ToolRunner::run(m_prompter, tool, {QStringLiteral("-s"), copyName, moduleName}, stage.folder(),
                                         QStringLiteral("Scrambling %1...").arg(moduleName));
@@ -329,6 +343,7 @@ QString ModuleSaver::saveScrambled()
     ModuleFiles result;
     if (!result.open(ModuleFiles::Working, staged))
         return QStringLiteral("Can not write %1.").arg(native(staged));
+    result.setScratch(ModuleFiles::Working, true);
     if (!files.replayJournalInto(result, ModuleFiles::Working))
         return QStringLiteral("Can not write %1.").arg(native(staged));
     if (const QString error = writePending(result, ModuleFiles::Working, ModuleFiles::Held); !error.isEmpty())
@@ -341,8 +356,8 @@ QString ModuleSaver::saveScrambled()
         }
     }
     result.closeAll();
-    if (!stage.commit(staged))
-        return stage.error();
+    if (const FileError error = stage.commit(moduleName, expecting(ModuleFiles::Held)); !error.ok())
+        return error.text();
     files.close(ModuleFiles::Held);
     if (!files.open(ModuleFiles::Held, module))
         return QStringLiteral("it was written, but could not be opened again.");
@@ -374,7 +389,7 @@ void ModuleSaver::saveAs()
             copyOver(m_t.module, chosen, false);
         return;
     }
-    if (!checkValues(QFileInfo(m_t.module).size()))
+    if (!checkValues(QFileInfo(m_t.module).size()) || (m_diskCheck && !m_diskCheck()))
         return;
     // The copy gets the list's values; the module itself and its saved values
     // stay as they were, so the exit check still sees the changes.
@@ -386,16 +401,19 @@ bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValu
 {
     if (const QString why = unwritable(to); !why.isEmpty())
         return fail(QFileInfo(to).fileName() + QStringLiteral(" was not saved: ") + why);
-    ModuleStage stage(to);
+    SafeFile::Stage stage(to);
     const QString name = QFileInfo(to).fileName();
     const QString staged = stage.file(name);
-    if (!stage.isValid() || !stage.copyIn(from, name))
-        return fail(name + QStringLiteral(" was not saved: ") + stage.error());
+    if (!stage.isValid())
+        return fail(name + QStringLiteral(" was not saved: ") + stage.error().text());
+    if (const FileError error = stage.copyIn(from, name); !error.ok())
+        return fail(name + QStringLiteral(" was not saved: ") + error.text());
     if (withValues) {
         // Every row goes into the copy, whatever its File cell says.
         ModuleFiles copy;
         if (!copy.open(ModuleFiles::Working, staged))
             return fail(QStringLiteral("Can not write %1.").arg(native(staged)));
+        copy.setScratch(ModuleFiles::Working, true);
         const auto &rows = m_model.rows();
         for (size_t i = 0; i < rows.size(); ++i) {
             if (!isPending(rows[i]) || valueSpan(rows[i]).value_or(0) == 0)
@@ -404,8 +422,8 @@ bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValu
                 return fail(name + QStringLiteral(" was not saved: ") + error);
         }
     }
-    if (!stage.commit(staged))
-        return fail(name + QStringLiteral(" was not saved: ") + stage.error());
+    if (const FileError error = stage.commit(name); !error.ok())
+        return fail(name + QStringLiteral(" was not saved: ") + error.text());
     return true;
 }
 

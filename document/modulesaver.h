@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/safefile.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -35,6 +37,9 @@ public:
     void setTarget(std::function<SaveTarget()> target) { m_target = std::move(target); }
     // Called with the 0-based row whose value can not be written, before the person is told.
     void setFaultHandler(std::function<void(int row)> handler) { m_onFault = std::move(handler); }
+    // Asked before anything is written: false stops the save (the files
+    // changed on disk and the person did not choose to write over them).
+    void setDiskCheck(std::function<bool()> check) { m_diskCheck = std::move(check); }
 
     // Value check, every changed value into its module file at its offset,
     // for firmware 5 and later the working copy scrambled back (writes made
@@ -75,6 +80,8 @@ private:
     bool fail(const QString &text);
     // Each returns empty text when the module changed, complete, or why it did not change.
     QString savePlain();
+    // Replaces only the version of the slot's file that was read.
+    SafeFile::Options expecting(int slot) const;
     QString saveScrambled();
     // The changed rows whose File cell is `fileCell`, written into `target`'s `slot`.
     QString writePending(ModuleFiles &target, int slot, int fileCell);
@@ -89,6 +96,7 @@ private:
     Prompter &m_prompter;
     std::function<SaveTarget()> m_target;
     std::function<void(int row)> m_onFault;
+    std::function<bool()> m_diskCheck;
     SaveTarget m_t;
     QString m_lastSavePath;
 };

@@ -3,7 +3,7 @@
 #include "document/gzipcodec.h"
 #include "document/modulepacker.h"
 #include "common/prompter.h"
-#include "document/wholefile.h"
+#include "common/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,7 +120,7 @@ QString ModuleUnpacker::unpackFile(const QString &path, const QString &outputPat
     Result result = unpackBytes(packed);
     if (!result.ok())
         return refused(result.fault);
-    const QString writeError = WholeFile::write(outputPath, result.module);
+    const QString writeError = SafeFile::write(outputPath, result.module).text();
     if (!writeError.isEmpty())
         return writeError + QStringLiteral(". The packed module is left as it was.");
     return QString();

@@ -53,10 +53,14 @@ PrxDocument::PrxDocument(const QString &homeFolder, Prompter &prompter, QObject 
 {
     m_saver.setTarget([this] { return saveTarget(); });
     m_saver.setFaultHandler([this](int row) { emit valueFaulted(row); });
+    m_saver.setDiskCheck([this] { return confirmDiskVersion(true); });
     connect(&m_settings, &Settings::changed, this, &PrxDocument::changed);
 }
 
-PrxDocument::~PrxDocument() = default;
+PrxDocument::~PrxDocument()
+{
+    closeModule();
+}
 
 SaveTarget PrxDocument::saveTarget()
 {
@@ -299,6 +303,7 @@ void PrxDocument::ReloadBookmark()
     if (haveBookmarks)
         m_settings.writeExpertmode();
     m_model.renumber();
+    rememberBookmarkVersion();
     const bool readColours =
         haveBookmarks && m_currentModuleFile.contains(QLatin1String("vshmain")) &&
         bookmarks().read(m_prxversion, QStringLiteral("RFontStart")).toLower() != QLatin1String("default");
@@ -338,6 +343,98 @@ bool PrxDocument::unpackCurrentModule()
         return true;
     m_prompter.inform(openFailure(m_currentModuleFile), QStringLiteral("Error"), Prompter::Icon::Critical);
     return false;
+}
+
+int PrxDocument::moduleSlot() const
+{
+    return m_workingCopy.path().isEmpty() ? ModuleFiles::Working : ModuleFiles::Held;
+}
+
+void PrxDocument::rememberBookmarkVersion()
+{
+    if (m_currentBookmarkFile.isEmpty()) {
+        m_bookmarkStamp = FileStamp();
+        return;
+    }
+    IniFile &file = bookmarks();
+    m_bookmarkStamp = file.exists() ? file.diskStamp() : FileStamp();
+    m_bookmarkWrites = file.writeCount();
+}
+
+bool PrxDocument::bookmarksChangedOnDisk()
+{
+    if (m_currentBookmarkFile.isEmpty())
+        return false;
+    IniFile &file = bookmarks();
+    // Writes made here since are this program's own.
+    if (file.writeCount() != m_bookmarkWrites) {
+        m_bookmarkStamp = file.diskStamp();
+        m_bookmarkWrites = file.writeCount();
+    }
+    return !m_bookmarkStamp.matches(m_currentBookmarkFile);
+}
+
+bool PrxDocument::confirmDiskVersion(bool beforeSave)
+{
+    if (!moduleOpen())
+        return true;
+    const int slot = moduleSlot();
+    const bool module = m_files.isOpen(slot) && m_files.changedOnDisk(slot);
+    const bool list = bookmarksChangedOnDisk();
+    if (!module && !list)
+        return true;
+    // A change the person put off when coming back is asked about again at Save, not at every return.
+    const auto seen = std::make_pair(FileStamp::of(m_files.path(slot)), FileStamp::of(m_currentBookmarkFile));
+    if (!beforeSave && m_putOff && m_putOff->first.matches(m_files.path(slot)) &&
+        m_putOff->second.matches(m_currentBookmarkFile))
+        return true;
+    m_putOff.reset();
+    QStringList names;
+    if (module)
+        names << m_openedFiletitle;
+    if (list)
+        names << QFileInfo(m_currentBookmarkFile).fileName();
+    const QString what = names.join(QStringLiteral(" and ")) +
+                         (names.size() > 1 ? QStringLiteral(" were") : QStringLiteral(" was")) +
+                         QStringLiteral(" changed by another program since ") + m_openedFiletitle +
+                         QStringLiteral(" was opened here.");
+    if (m_diskChanges == DiskChanges::Refuse) {
+        m_prompter.inform(what + QStringLiteral(" Nothing was written over it."), QStringLiteral("Error"),
+                          Prompter::Icon::Critical);
+        return false;
+    }
+    const QString keep = beforeSave ? QStringLiteral("No: save over it; the other program's changes are lost.")
+                                    : QStringLiteral("No: keep what is shown here; saving will write over the "
+                                                     "other program's changes.");
+    const auto answer = m_prompter.ask(what + QStringLiteral("\r\n\r\nYes: reload it; the changes not saved here are "
+                                                             "lost.\r\n") +
+                                           keep + QStringLiteral("\r\nCancel: do neither for now."),
+                                       Prompter::AppTitle, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning);
+    switch (answer) {
+    case Prompter::Answer::Yes:
+        reloadFromDisk();
+        return false;
+    case Prompter::Answer::No:
+        if (module)
+            m_files.acceptDiskVersion(slot);
+        if (list) {
+            bookmarks().read(m_prxversion, QStringLiteral("offset"));
+            m_bookmarkStamp = bookmarks().diskStamp();
+        }
+        return true;
+    default:
+        if (!beforeSave)
+            m_putOff = seen;
+        return false;
+    }
+}
+
+void PrxDocument::reloadFromDisk()
+{
+    const QString version = m_prxversion;
+    m_workingCopy.drop();
+    m_files.closeAll();
+    openModule(false, version);
 }
 
 void PrxDocument::closeModule()

@@ -9,6 +9,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <optional>
+#include <utility>
 
 class IniFile;
 class Prompter;
@@ -93,6 +95,18 @@ public:
     const QString &titledModule() const { return m_titledModule; }
 
     bool moduleOpen() const { return !m_currentModuleFile.isEmpty(); }
+
+    // What happens when the open module or its bookmark file was changed by
+    // another program: the person is asked (the window), or nothing is
+    // written over it (scripts).
+    enum class DiskChanges { Ask, Refuse };
+    void setDiskChanges(DiskChanges policy) { m_diskChanges = policy; }
+    // Checks the module and its bookmark file against the versions read or
+    // written here. When another program changed one, asks: Yes reloads (the
+    // changes not saved here are lost), No keeps this version, to be saved
+    // over the other; Cancel does neither. True when the caller may go on
+    // writing: nothing changed, or No.
+    bool confirmDiskVersion(bool beforeSave = true);
     // The working copy this program made for the open module, or empty text.
     QString workingCopyPath() const { return m_workingCopy.path(); }
 
@@ -127,6 +141,11 @@ private:
     bool makeWorkingCopy();
     void writeSkeleton();
     void setTitledModule(const QString &title);
+    // The module slot that holds the file as it lies on disk (not the working copy).
+    int moduleSlot() const;
+    void rememberBookmarkVersion();
+    bool bookmarksChangedOnDisk();
+    void reloadFromDisk();
 
     Prompter &m_prompter;
     IniStore m_inis;
@@ -146,4 +165,8 @@ private:
     QStringList m_xmbMain;
     bool m_vshToolEnabled = false;
     QString m_titledModule;
+    DiskChanges m_diskChanges = DiskChanges::Ask;
+    FileStamp m_bookmarkStamp;
+    quint64 m_bookmarkWrites = 0;
+    std::optional<std::pair<FileStamp, FileStamp>> m_putOff;
 };

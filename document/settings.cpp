@@ -126,8 +126,5 @@ bool Settings::storePreferences(const Colours &colours, bool associate)
 
 bool Settings::reportWriteFailure(const IniFile &file)
 {
-    if (file.lastWriteOk())
-        return true;
-    m_prompter.inform(file.lastError(), QStringLiteral("Error"), Prompter::Icon::Critical);
-    return false;
+    return reportFileError(m_prompter, file.lastError());
 }

@@ -3,12 +3,9 @@
 #include "common/prompter.h"
 
 #include <QProcess>
+#include <cstdlib>
 
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
-#endif
+#include "common/platform.h"
 
 namespace {
 constexpr qint64 kErrorTail = 4096;
@@ -66,26 +63,25 @@ ToolRun run(Prompter &prompter, const QString &program, const QStringList &argum
     process.setArguments(arguments);
     process.setWorkingDirectory(workingFolder);
     process.setStandardOutputFile(QProcess::nullDevice());
-#ifdef Q_OS_LINUX
     // The editor ending, even killed, ends the tool: no tool goes on writing
     // into a module that nobody waits for.
-    const pid_t editor = getpid();
+    const qint64 editor = Platform::processId();
     process.setChildProcessModifier([editor] {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != editor)
-            _exit(127);
+        if (!Platform::tieChildToParent(editor))
+            std::_Exit(127);
     });
-#endif
     KillOnExit guard(process);
     process.start();
     if (!process.waitForStarted(-1)) {
         result.errorOutput = process.errorString();
         return result;
     }
+    // A request to end the program (SIGTERM, ...) stops the tool like Cancel.
     const bool finished = prompter.waitWhileBusy(busyText, [&process] {
-        return process.state() == QProcess::NotRunning || process.waitForFinished(50);
+        return process.state() == QProcess::NotRunning || process.waitForFinished(50) ||
+               Platform::terminationRequested();
     });
-    if (!finished) {
+    if (!finished || Platform::terminationRequested()) {
         process.kill();
         process.waitForFinished(-1);
         result.outcome = ToolRun::Outcome::Cancelled;

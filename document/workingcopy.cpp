@@ -1,5 +1,7 @@
 #include "document/workingcopy.h"
 
+#include "common/platform.h"
+#include "common/safefile.h"
 #include "document/toolrunner.h"
 #include "values/modulefiles.h"
 
@@ -8,6 +10,9 @@
 #include <QFileInfo>
 
 namespace {
+
+// ".vantor-work-<pid>-<n>": lines with the working copy's name, device and inode.
+const QString kMarkerPrefix = QStringLiteral(".vantor-work-");
 
 // Deletes a file even when it is read-only.
 void forceRemove(const QString &path)
@@ -40,6 +45,7 @@ bool WorkingCopy::make(const QString &module, const QString &toolPath)
         return fail(QStringLiteral("Can not open %1: %2")
                         .arg(QDir::toNativeSeparators(module), m_files.errorString(ModuleFiles::Held)));
     // The name is free now, so whatever lies there after the run is the tool's.
+    sweepLeftovers(QFileInfo(module).absolutePath());
     m_path = ModuleFiles::freeWorkingCopyPath(module);
     const QString copyName = QFileInfo(m_path).fileName();
     const ToolRun run = ToolRunner::run(m_prompter, toolPath, {QStringLiteral("-d"), title, copyName},
@@ -67,12 +73,17 @@ bool WorkingCopy::make(const QString &module, const QString &toolPath)
     if (m_files.read(ModuleFiles::Working, 1, 3) != QByteArrayLiteral("ELF"))
         return fail(QStringLiteral("PRX Version doesn't match! \r\nPlease select the correct version."),
                     Prompter::AppTitle, Prompter::Icon::None);
+    m_files.setScratch(ModuleFiles::Working, true);
     m_files.setJournalling(true);
+    mark();
     return true;
 }
 
 void WorkingCopy::drop()
 {
+    if (!m_marker.isEmpty())
+        QFile::remove(m_marker);
+    m_marker.clear();
     if (m_path.isEmpty())
         return;
     if (m_files.path(ModuleFiles::Working) == m_path)
@@ -81,4 +92,49 @@ void WorkingCopy::drop()
     if (copy.exists() || copy.isSymLink())
         forceRemove(m_path);
     m_path.clear();
+}
+
+void WorkingCopy::mark()
+{
+    if (m_path.isEmpty())
+        return;
+    const Platform::Status copy = Platform::status(m_path, false);
+    if (!copy.regular)
+        return;
+    if (m_marker.isEmpty()) {
+        static int sequence = 0;
+        m_marker = QFileInfo(m_path).absolutePath() + QLatin1Char('/') + kMarkerPrefix +
+                   QString::number(Platform::processId()) + QLatin1Char('-') + QString::number(sequence++);
+    }
+    const QByteArray text = QFile::encodeName(QFileInfo(m_path).fileName()) + '\n' + QByteArray::number(copy.device) +
+                            '\n' + QByteArray::number(copy.inode) + '\n';
+    // Without its mark the copy is only left behind after a crash, never someone else's file taken.
+    SafeFile::write(m_marker, text);
+}
+
+void WorkingCopy::sweepLeftovers(const QString &folder)
+{
+    const QStringList markers =
+        QDir(folder).entryList({kMarkerPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : markers) {
+        const QString marker = folder + QLatin1Char('/') + name;
+        const QStringView rest = QStringView(name).mid(kMarkerPrefix.size());
+        bool ok = false;
+        const qint64 pid = rest.left(rest.indexOf(u'-')).toLongLong(&ok);
+        const Platform::Status mine = Platform::status(marker, false);
+        if (!ok || Platform::processRunning(pid) || !mine.regular || mine.owner != Platform::userId())
+            continue;
+        QByteArray text;
+        if (!SafeFile::read(marker, 4096, text).ok())
+            continue;
+        const QList<QByteArray> lines = text.split('\n');
+        if (lines.size() >= 3 && !lines[0].isEmpty() && !lines[0].contains('/')) {
+            const QString copy = folder + QLatin1Char('/') + QFile::decodeName(lines[0]);
+            const Platform::Status s = Platform::status(copy, false);
+            if (s.regular && s.owner == Platform::userId() && QByteArray::number(s.device) == lines[1] &&
+                QByteArray::number(s.inode) == lines[2])
+                forceRemove(copy);
+        }
+        QFile::remove(marker);
+    }
 }

@@ -21,6 +21,14 @@ public:
     void drop();
     // The working copy's path, or empty text.
     const QString &path() const { return m_path; }
+    // Records beside the working copy that this process made it (its name and
+    // identity), so that a later run can remove it once this process is gone.
+    // Called again when the working copy was replaced.
+    void mark();
+    // Removes the working copies in `folder` that a process now gone made and
+    // marked, and their marks. A file of the same name that is not the one
+    // marked (a person's own vshmain.bin) is never touched.
+    static void sweepLeftovers(const QString &folder);
 
 private:
     bool fail(const QString &text, const QString &title = QStringLiteral("Error"),
@@ -29,4 +37,5 @@ private:
     ModuleFiles &m_files;
     Prompter &m_prompter;
     QString m_path;
+    QString m_marker;
 };

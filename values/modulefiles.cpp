@@ -1,6 +1,9 @@
 #include "values/modulefiles.h"
 
+#include "common/safefile.h"
+
 #include <QFileInfo>
+#include <limits>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -22,12 +25,17 @@ bool ModuleFiles::open(int slot, const QString &path)
     if (slot != Working && slot != Held)
         return false;
     close(slot);
+    return openFile(slot, path);
+}
+
+bool ModuleFiles::openFile(int slot, const QString &path)
+{
     QString &error = m_errors[slot - 1];
     error.clear();
-    const QFileInfo info(path);
-    if (info.isDir() || (info.exists() && !info.isFile())) {
-        // A directory opens for reading but reads nothing; a pipe would block.
-        error = info.isDir() ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file");
+    // A folder opens for reading but reads nothing; a pipe or a device would block or never end.
+    QByteArray bytes;
+    if (const FileError refused = SafeFile::read(path, std::numeric_limits<qint64>::max(), bytes); !refused.ok()) {
+        error = refused.cause;
         return false;
     }
     auto f = std::make_unique<QFile>(path);
@@ -42,6 +50,9 @@ bool ModuleFiles::open(int slot, const QString &path)
     }
     m_files[slot - 1] = std::move(f);
     m_writable[slot - 1] = writable;
+    m_stamps[slot - 1] = FileStamp::of(path, bytes);
+    if (m_cacheDepth > 0 && qint64(bytes.size()) <= kCacheLimit)
+        m_cache[slot - 1] = std::move(bytes);
     return true;
 }
 
@@ -49,8 +60,11 @@ void ModuleFiles::close(int slot)
 {
     if (slot == Working || slot == Held) {
         m_cache[slot - 1].reset();
+        m_pending[slot - 1].reset();
         m_files[slot - 1].reset();
         m_writable[slot - 1] = false;
+        m_scratch[slot - 1] = false;
+        m_stamps[slot - 1] = FileStamp();
     }
     if (slot == Working)
         setJournalling(false);
@@ -104,7 +118,11 @@ qint64 ModuleFiles::size(int slot) const
 const QByteArray *ModuleFiles::cached(int slot)
 {
     QFile *f = file(slot);
-    if (!f || m_cacheDepth == 0)
+    if (!f)
+        return nullptr;
+    if (const auto &pending = m_pending[slot - 1])
+        return &*pending;
+    if (m_cacheDepth == 0)
         return nullptr;
     auto &cache = m_cache[slot - 1];
     if (!cache) {
@@ -153,18 +171,146 @@ QByteArray ModuleFiles::read(int slot, qint64 offset, qint64 count)
     return out;
 }
 
-bool ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
+FileError ModuleFiles::write(int slot, qint64 offset, const QByteArray &bytes)
 {
     QFile *f = file(slot);
-    if (!f || !isWritable(slot) || offset < 0 || offset + bytes.size() > f->size())
-        return false;
+    if (!f)
+        return FileError::writing(QString(), QStringLiteral("no file %1 is open").arg(slot));
+    const QString &path = f->fileName();
+    if (!isWritable(slot))
+        return FileError::writing(path, m_errors[slot - 1].isEmpty() ? QStringLiteral("it is read-only")
+                                                                     : m_errors[slot - 1]);
+    const qint64 size = m_pending[slot - 1] ? m_pending[slot - 1]->size() : f->size();
+    if (offset < 0 || offset + bytes.size() > size)
+        return FileError::writing(path, QStringLiteral("offset %1 does not lie inside the file (%2 bytes)")
+                                            .arg(QString::number(offset, 16).toUpper())
+                                            .arg(size));
+    FileError result;
+    if (m_scratch[slot - 1]) {
+        result = writeInPlace(slot, offset, bytes);
+    } else {
+        auto &pending = m_pending[slot - 1];
+        if (!pending) {
+            QByteArray whole;
+            if (result = loadWhole(slot, whole); !result.ok())
+                return result;
+            pending = std::move(whole);
+        }
+        std::copy_n(bytes.constData(), bytes.size(), pending->data() + offset);
+        if (m_changesDepth == 0) {
+            QByteArray whole = std::move(*pending);
+            pending.reset();
+            result = replaceWhole(slot, whole);
+        }
+    }
+    if (result.ok() && m_journalling && slot == Held)
+        addToJournal(offset, bytes);
+    return result;
+}
+
+FileError ModuleFiles::writeInPlace(int slot, qint64 offset, const QByteArray &bytes)
+{
+    QFile *f = file(slot);
     if (!f->seek(offset) || f->write(bytes) != bytes.size() || !f->flush())
-        return false;
+        return FileError::writing(f->fileName(), f->errorString());
     if (auto &cache = m_cache[slot - 1]; cache && offset < cache->size())
         std::copy_n(bytes.constData(), std::min<qint64>(bytes.size(), cache->size() - offset), cache->data() + offset);
-    if (m_journalling && slot == Held)
-        addToJournal(offset, bytes);
-    return true;
+    return FileError::none();
+}
+
+FileError ModuleFiles::loadWhole(int slot, QByteArray &bytes)
+{
+    const QString path = file(slot)->fileName();
+    if (changedOnDisk(slot))
+        return FileError::writing(path, QStringLiteral("it was changed by another program since it was read"));
+    if (const FileError error = SafeFile::read(path, std::numeric_limits<qint64>::max(), bytes); !error.ok())
+        return FileError::writing(path, error.cause);
+    return FileError::none();
+}
+
+FileError ModuleFiles::replaceWhole(int slot, const QByteArray &bytes)
+{
+    const QString path = file(slot)->fileName();
+    SafeFile::Options options;
+    options.expected = &m_stamps[slot - 1];
+    options.mustExist = true;
+    if (FileError error = SafeFile::write(path, bytes, options); !error.ok())
+        return error;
+    // The open handle still reads the replaced file: the new one is opened in its place.
+    const bool cache = m_cache[slot - 1].has_value();
+    m_files[slot - 1].reset();
+    if (!openFile(slot, path))
+        return FileError::writing(path, QStringLiteral("it was written, but could not be opened again (%1)")
+                                            .arg(m_errors[slot - 1]));
+    if (cache && qint64(bytes.size()) <= kCacheLimit)
+        m_cache[slot - 1] = bytes;
+    return FileError::none();
+}
+
+void ModuleFiles::setScratch(int slot, bool scratch)
+{
+    if (slot == Working || slot == Held)
+        m_scratch[slot - 1] = scratch;
+}
+
+const FileStamp &ModuleFiles::stamp(int slot) const
+{
+    static const FileStamp none;
+    return slot == Working || slot == Held ? m_stamps[slot - 1] : none;
+}
+
+bool ModuleFiles::changedOnDisk(int slot) const
+{
+    const QFile *f = file(slot);
+    return f && !m_stamps[slot - 1].matches(f->fileName());
+}
+
+bool ModuleFiles::acceptDiskVersion(int slot)
+{
+    const QFile *f = file(slot);
+    if (!f)
+        return false;
+    const QString path = f->fileName();
+    const bool scratch = m_scratch[slot - 1];
+    m_cache[slot - 1].reset();
+    m_pending[slot - 1].reset();
+    m_files[slot - 1].reset();
+    const bool ok = openFile(slot, path);
+    m_scratch[slot - 1] = scratch;
+    return ok;
+}
+
+ModuleFiles::Changes::Changes(ModuleFiles &files)
+    : m_files(files)
+{
+    ++m_files.m_changesDepth;
+}
+
+ModuleFiles::Changes::~Changes()
+{
+    if (!m_done && --m_files.m_changesDepth == 0)
+        for (auto &pending : m_files.m_pending)
+            pending.reset();
+}
+
+FileError ModuleFiles::Changes::commit()
+{
+    if (m_done)
+        return FileError::none();
+    m_done = true;
+    if (--m_files.m_changesDepth > 0)
+        return FileError::none();
+    FileError result;
+    for (int slot : {Working, Held}) {
+        auto &pending = m_files.m_pending[slot - 1];
+        if (!pending)
+            continue;
+        QByteArray whole = std::move(*pending);
+        pending.reset();
+        if (result.ok())
+            result = m_files.replaceWhole(slot, whole);
+    }
+    return result;
 }
 
 void ModuleFiles::addToJournal(qint64 offset, const QByteArray &bytes)
@@ -181,7 +327,7 @@ bool ModuleFiles::replayJournalInto(ModuleFiles &target, int slot) const
 {
     bool ok = true;
     for (const JournalEntry &e : m_journal)
-        ok = target.write(slot, e.offset, e.bytes) && ok;
+        ok = target.write(slot, e.offset, e.bytes).ok() && ok;
     return ok;
 }
 
@@ -195,8 +341,10 @@ bool ModuleFiles::replayJournal()
 {
     const bool journalling = std::exchange(m_journalling, false);
     bool ok = true;
+    Changes changes(*this);
     for (const JournalEntry &e : m_journal)
-        ok = write(Held, e.offset, e.bytes) && ok;
+        ok = write(Held, e.offset, e.bytes).ok() && ok;
+    ok = changes.commit().ok() && ok;
     m_journalling = journalling;
     return ok;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/fileerror.h"
+#include "common/filestamp.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -13,6 +16,11 @@
 // it is now (another program may have cut it short); a write never extends a
 // file: bytes that would not all lie inside the file are refused and none of
 // them is written.
+//
+// A module is never changed in place: each write (or each batch of writes,
+// see Changes) replaces the file whole and atomically, and is refused when
+// another program changed the file since it was opened or last written. Only
+// a scratch file (the working copy this program made) is written in place.
 class ModuleFiles
 {
 public:
@@ -35,7 +43,33 @@ public:
     QByteArray read(int slot, qint64 offset, qint64 count);
     // The same into `into`, which has room for `count` bytes; gives the number read.
     qint64 read(int slot, qint64 offset, char *into, qint64 count);
-    bool write(int slot, qint64 offset, const QByteArray &bytes);
+    FileError write(int slot, qint64 offset, const QByteArray &bytes);
+
+    // A scratch file is written in place: it is this program's own copy.
+    void setScratch(int slot, bool scratch);
+    // The version of the slot's file that was opened or last written.
+    const FileStamp &stamp(int slot) const;
+    // True when another program changed or replaced the slot's file since.
+    bool changedOnDisk(int slot) const;
+    // Takes the slot's file as it now lies on disk as the version to write over.
+    bool acceptDiskVersion(int slot);
+
+    // While one is alive, writes into modules are gathered in memory (reads
+    // see them) and go out as one replacement per file at commit(); a batch
+    // that is not committed writes nothing.
+    class Changes
+    {
+    public:
+        explicit Changes(ModuleFiles &files);
+        ~Changes();
+        Changes(const Changes &) = delete;
+        Changes &operator=(const Changes &) = delete;
+        FileError commit();
+
+    private:
+        ModuleFiles &m_files;
+        bool m_done = false;
+    };
 
     // While a working copy is in use, the scramble tool rewrites the module
     // file from it at every save, which would undo the writes made into slot 2.
@@ -79,6 +113,11 @@ public:
 
 private:
     QFile *file(int slot) const;
+    bool openFile(int slot, const QString &path);
+    // The whole file as it is now, for a replacement.
+    FileError loadWhole(int slot, QByteArray &bytes);
+    FileError replaceWhole(int slot, const QByteArray &bytes);
+    FileError writeInPlace(int slot, qint64 offset, const QByteArray &bytes);
     // The cached copy of the slot's file while a ReadCache is alive, else null.
     const QByteArray *cached(int slot);
     void dropCache();
@@ -88,6 +127,11 @@ private:
     std::array<QString, 2> m_errors;
     std::array<std::optional<QByteArray>, 2> m_cache;
     int m_cacheDepth = 0;
+    std::array<bool, 2> m_scratch = {false, false};
+    std::array<FileStamp, 2> m_stamps;
+    // The new content of each file while a Changes batch is open.
+    std::array<std::optional<QByteArray>, 2> m_pending;
+    int m_changesDepth = 0;
 
     struct JournalEntry
     {

@@ -65,7 +65,9 @@ WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, ValueType ty
         if (encoded != WriteResult::Written)
             return encoded;
     }
-    return files.write(file, offset, bytes) ? WriteResult::Written : WriteResult::OutsideFile;
+    if (offset < 0 || offset + bytes.size() > files.size(file))
+        return WriteResult::OutsideFile;
+    return files.write(file, offset, bytes).ok() ? WriteResult::Written : WriteResult::WriteFailed;
 }
 
 WriteResult WriteValue(ModuleFiles &files, int file, qint64 offset, const QString &type, int length,

@@ -17,4 +17,4 @@ QString name(ValueType type);
 } // namespace ValueTypes
 
 // What became of a value's write.
-enum class WriteResult { Written, NotANumber, OutOfRange, OutsideFile, NoFile, UnknownType };
+enum class WriteResult { Written, NotANumber, OutOfRange, OutsideFile, NoFile, UnknownType, WriteFailed };

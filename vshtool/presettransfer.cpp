@@ -1,7 +1,7 @@
 #include "vshtool/presettransfer.h"
 
 #include "document/prxdocument.h"
-#include "document/wholefile.h"
+#include "common/safefile.h"
 #include "vshtool/colourpreset.h"
 #include "vshtool/vshfiles.h"
 #include "vshtool/vshtool.h"
@@ -84,7 +84,7 @@ QString exportTo(VshTool &tool, const QString &path, QStringList &notes)
     ColourPreset preset;
     if (const QString why = read(tool, preset, notes); !why.isEmpty())
         return why;
-    return WholeFile::write(path, preset.toJson());
+    return SafeFile::write(path, preset.toJson()).text();
 }
 
 QString importFrom(VshTool &tool, const QString &path, QStringList &notes)

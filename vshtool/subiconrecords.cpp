@@ -53,7 +53,7 @@ QString SubIconRecords::writeAt(qint64 offset, const QByteArray &bytes)
         return QStringLiteral("offset %1 does not lie inside %2 (%3 bytes)")
             .arg(QString::number(offset, 16).toUpper(), name)
             .arg(files.size(slot));
-    return files.write(slot, offset, bytes) ? QString() : QStringLiteral("writing %1 failed").arg(name);
+    return files.write(slot, offset, bytes).text();
 }
 
 QString SubIconRecords::writeMainCategory(qint32 category)

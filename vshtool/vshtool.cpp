@@ -89,16 +89,13 @@ QString VshTool::writeBits(const std::vector<std::pair<qint64, quint32>> &compon
         return why;
     ModuleFiles &files = m_doc.files();
     const int slot = colourFile();
-    int written = 0;
+    // All components reach the module in one replacement, or none does.
+    ModuleFiles::Changes changes(files);
     for (const auto &[offset, bits] : components) {
-        if (!files.write(slot, offset, littleEndian(bits)))
-            return QStringLiteral("writing %1 at offset %2 failed after %3 of %4 components")
-                .arg(QDir::toNativeSeparators(files.path(slot)), QString::number(offset, 16).toUpper())
-                .arg(written)
-                .arg(components.size());
-        ++written;
+        if (const FileError error = files.write(slot, offset, littleEndian(bits)); !error.ok())
+            return error.text();
     }
-    return QString();
+    return changes.commit().text();
 }
 
 ColourTables VshTool::VSHreadcolor()
@@ -219,7 +216,5 @@ QString VshTool::clearFixed()
     if (const QString why = refusal({kFixedClear}, kFixedClearBytes); !why.isEmpty())
         return why;
     ModuleFiles &files = m_doc.files();
-    if (!files.write(colourFile(), kFixedClear, QByteArray(kFixedClearBytes, '\0')))
-        return QStringLiteral("writing %1 failed").arg(QDir::toNativeSeparators(files.path(colourFile())));
-    return QString();
+    return files.write(colourFile(), kFixedClear, QByteArray(kFixedClearBytes, '\0')).text();
 }

@@ -1,3 +1,4 @@
+#include "bookmarks/bookmarkmodel.h"
 #include "bookmarks/bookmarksection.h"
 #include "common/inifile.h"
 #include "values/modulefiles.h"
@@ -170,6 +171,28 @@ TEST_F(BookmarkSectionTest, LineBreaksInCellsNeverSplitTheSection)
         EXPECT_EQ(back[0][BookmarkRow::Description], "a?b");
         EXPECT_FALSE(TestHome::readAll(vt()).contains("b\r")) << "no raw CR either";
     }
+}
+
+} // namespace
+
+namespace {
+
+// The list sorts as the platform's list view does: by text, letters of either case together.
+TEST(BookmarkSort, ComparesTextWithoutRegardToCase)
+{
+    BookmarkModel model;
+    std::vector<BookmarkRow> rows;
+    for (const char *description : {"beta", "Alpha", "alpha2", "Gamma", "10", "9"}) {
+        BookmarkRow row;
+        row[BookmarkRow::Description] = QString::fromLatin1(description);
+        rows.push_back(row);
+    }
+    model.setRows(rows);
+    model.sortByColumn(BookmarkRow::Description, true);
+    QStringList order;
+    for (int r = 0; r < model.count(); ++r)
+        order << model.cell(r, BookmarkRow::Description);
+    EXPECT_EQ(order, (QStringList{"10", "9", "Alpha", "alpha2", "beta", "Gamma"}));
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // One saving operation over a demo home, run to its end unless killed:
-//   crash_child vt|config|save5|pack|unpack HOME [FILE]
+//   crash_child vt|config|save5|pack|unpack|colors|pick HOME [FILE]
 // The crash-safety test kills it at random moments and judges the files it leaves.
 #include "bookmarks/bookmarkrow.h"
 #include "common/prompter.h"
 #include "document/prxdocument.h"
+#include "vshtool/colourpreset.h"
+#include "vshtool/presettransfer.h"
+#include "vshtool/vshtool.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -24,7 +27,7 @@ public:
     }
     QString chooseOpenFile(const QString &, const QString &) override { return m_file; }
     QString chooseSaveFile(const QString &, const QString &) override { return m_file; }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    std::optional<Rgb> chooseColour(Rgb) override { return Rgb{200, 100, 50}; }
     void beep() override {}
     void setBusy(bool) override {}
 
@@ -74,6 +77,22 @@ int main(int argc, char **argv)
             doc.model().appendRow(row);
         }
         return doc.SaveVT(doc.prxversion()) ? 0 : 1;
+    }
+    if (op == QLatin1String("colors") || op == QLatin1String("pick")) {
+        VshTool tool(doc);
+        if (op == QLatin1String("pick"))
+            return tool.WriteColor(ColourTable::Font, 2).status == ColourWrite::Status::Written ? 0 : 1;
+        // Every component of every table new, written as an import writes a preset.
+        ColourPreset preset;
+        QStringList notes;
+        if (!PresetTransfer::read(tool, preset, notes).isEmpty())
+            return 1;
+        for (auto &table : preset.tables)
+            if (table)
+                for (auto &month : *table)
+                    for (auto &component : month)
+                        component ^= 0x00400000u;
+        return PresetTransfer::write(tool, preset, notes).isEmpty() ? 0 : 1;
     }
     // Rows of the demo list: 0 a Float, 6 a Float in the scrambled code, 8 a Float in file 2.
     setValue(doc, 0, QStringLiteral("7.25"));

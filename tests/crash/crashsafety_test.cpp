@@ -133,5 +133,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Scenario{"vt", {"bookmarks/vshmain.vt"}, ""}, Scenario{"config", {"Config.ini"}, ""},
                       Scenario{"save5", {"demo/vshmain.prx", "bookmarks/vshmain.vt"}, ""},
                       Scenario{"pack", {"demo/vshmain.prx", "out/packed.prx"}, "out/packed.prx"},
-                      Scenario{"unpack", {"packed/vshmain.prx"}, "packed/vshmain.prx"}),
+                      Scenario{"unpack", {"packed/vshmain.prx"}, "packed/vshmain.prx"},
+                      Scenario{"colors", {"demo/vshmain.prx"}, ""}, Scenario{"pick", {"demo/vshmain.prx"}, ""}),
     [](const auto &info) { return std::string(info.param.op); });

@@ -128,7 +128,7 @@ TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
 
     // A colour write of the VSHmain tool goes straight into file 2.
     const QByteArray colour("\x11\x22\x33\x44", 4);
-    ASSERT_TRUE(doc->files().write(ModuleFiles::Held, DemoFixture::kFontStart, colour));
+    ASSERT_TRUE(doc->files().write(ModuleFiles::Held, DemoFixture::kFontStart, colour).ok());
     edit(kFloatRow, "7");
     ASSERT_TRUE(doc->save());
     const QByteArray stored = TestHome::readAll(home.module5());

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 class ModuleFilesTest : public ::testing::Test
@@ -69,9 +71,9 @@ TEST_F(ModuleFilesTest, WritesAreSeenByALoadInProgress)
     ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
     ModuleFiles::ReadCache cache(files);
     EXPECT_EQ(files.read(1, 8, 2), module.mid(8, 2));
-    ASSERT_TRUE(files.write(1, 8, "zz"));
+    ASSERT_TRUE(files.write(1, 8, "zz").ok());
     EXPECT_EQ(files.read(1, 8, 2), "zz");
-    EXPECT_FALSE(files.write(1, kSize - 1, "zz")) << "a write never extends the file";
+    EXPECT_FALSE(files.write(1, kSize - 1, "zz").ok()) << "a write never extends the file";
 }
 
 TEST_F(ModuleFilesTest, BookmarksPastACutEndShowNoValue)
@@ -117,12 +119,85 @@ TEST_F(ModuleFilesTest, AModuleThatMayNotBeWrittenOpensReadOnlyAndSaysSo)
             return 2;
         if (f.errorString(ModuleFiles::Working) != QLatin1String("Permission denied"))
             return 3;
-        if (f.write(ModuleFiles::Working, 0, "x"))
+        if (f.write(ModuleFiles::Working, 0, "x").ok())
             return 4;
         return f.read(ModuleFiles::Working, 0, 4) == module.left(4) ? 0 : 5;
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(TestHome::readAll(path()), module);
+}
+
+quint64 inodeOf(const QString &path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
+}
+
+QByteArray onDisk(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(ModuleFilesTest, AModuleIsReplacedWholeAtEachWriteOnlyAScratchFileInPlace)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0600), 0);
+    ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
+    const quint64 before = inodeOf(path());
+    ASSERT_TRUE(files.write(1, 10, "ABCD").ok());
+    EXPECT_NE(inodeOf(path()), before) << "a new file renamed over the module";
+    EXPECT_EQ(onDisk(path()).mid(8, 8), module.mid(8, 2) + "ABCD" + module.mid(14, 2));
+    EXPECT_EQ(files.read(1, 10, 4), "ABCD");
+    struct stat st{};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(files.write(1, kSize - 2, "ABCD").cause,
+              QStringLiteral("offset FFFFE does not lie inside the file (1048576 bytes)"));
+
+    files.setScratch(1, true);
+    const quint64 scratch = inodeOf(path());
+    ASSERT_TRUE(files.write(1, 20, "WXYZ").ok());
+    EXPECT_EQ(inodeOf(path()), scratch);
+    EXPECT_EQ(onDisk(path()).mid(20, 4), "WXYZ");
+}
+
+TEST_F(ModuleFilesTest, ABatchOfWritesGoesOutAsOneReplacementOrNotAtAll)
+{
+    ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
+    {
+        ModuleFiles::Changes changes(files);
+        ASSERT_TRUE(files.write(1, 0, "1111").ok());
+        ASSERT_TRUE(files.write(1, 5000, "2222").ok());
+        EXPECT_EQ(files.read(1, 5000, 4), "2222") << "reads see the batch";
+        EXPECT_EQ(onDisk(path()), module) << "nothing on disk before the commit";
+    }
+    EXPECT_EQ(onDisk(path()), module) << "a batch that was not committed writes nothing";
+    EXPECT_EQ(files.read(1, 5000, 4), module.mid(5000, 4));
+    const quint64 before = inodeOf(path());
+    ModuleFiles::Changes changes(files);
+    ASSERT_TRUE(files.write(1, 0, "1111").ok());
+    ASSERT_TRUE(files.write(1, 5000, "2222").ok());
+    ASSERT_TRUE(changes.commit().ok());
+    QByteArray expected = module;
+    expected.replace(0, 4, "1111").replace(5000, 4, "2222");
+    EXPECT_EQ(onDisk(path()), expected);
+    EXPECT_NE(inodeOf(path()), before);
+}
+
+TEST_F(ModuleFilesTest, AModuleChangedByAnotherProgramIsNotWrittenOverUntilAccepted)
+{
+    ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
+    EXPECT_FALSE(files.changedOnDisk(1));
+    QByteArray theirs = module;
+    theirs.replace(100, 4, "THEM");
+    ASSERT_TRUE(TestHome::writeAll(path(), theirs));
+    EXPECT_TRUE(files.changedOnDisk(1));
+    EXPECT_EQ(files.write(1, 10, "MINE").cause, QStringLiteral("it was changed by another program since it was read"));
+    EXPECT_EQ(onDisk(path()), theirs);
+    ASSERT_TRUE(files.acceptDiskVersion(1));
+    ASSERT_TRUE(files.write(1, 10, "MINE").ok());
+    EXPECT_EQ(onDisk(path()).mid(100, 4), "THEM");
+    EXPECT_EQ(onDisk(path()).mid(10, 4), "MINE");
 }
 
 TEST(ModuleNames, BaseNameAndWorkingCopyNameForAnyModuleName)

@@ -218,7 +218,7 @@ bool writeBookmarks(const QString &path)
             ini.write(version, QStringLiteral("XMBmainString"), mainCategories().join(QLatin1Char(',')));
         }
     }
-    return ini.lastWriteOk();
+    return ini.lastError().ok();
 }
 
 bool writeConfig(const QString &path)

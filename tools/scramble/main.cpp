@@ -1,10 +1,10 @@
+#include "common/platform.h"
+#include "common/safefile.h"
 #include "tools/scramble/elfscrambler.h"
 
+#include <QFile>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include <limits>
 
 namespace {
 
@@ -14,55 +14,38 @@ int usage()
     return 2;
 }
 
-bool readAll(const std::string &path, ElfScrambler::Bytes &bytes)
+void say(const QString &text)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-// Written beside the target and renamed over it, so no half file is ever left.
-bool writeAll(const std::string &path, const ElfScrambler::Bytes &bytes)
-{
-    const std::string temporary = path + ".scramble-tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out.flush()) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error)
-        std::remove(temporary.c_str());
-    return !error;
+    std::fprintf(stderr, "scramble: %s\n", text.toLocal8Bit().constData());
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    Platform::ignoreFileSizeSignal();
     if (argc != 4)
         return usage();
-    const std::string command = argv[1];
+    const QByteArray command = argv[1];
     if (command != "-d" && command != "-s")
         return usage();
-    ElfScrambler::Bytes bytes;
-    if (!readAll(argv[2], bytes)) {
-        std::fprintf(stderr, "scramble: cannot read %s\n", argv[2]);
+    const QString input = QFile::decodeName(argv[2]);
+    const QString output = QFile::decodeName(argv[3]);
+    QByteArray read;
+    if (const FileError error = SafeFile::read(input, std::numeric_limits<qint64>::max(), read); !error.ok()) {
+        say(error.text());
         return 1;
     }
+    ElfScrambler::Bytes bytes(read.begin(), read.end());
     const auto result = command == "-d" ? ElfScrambler::descramble(bytes) : ElfScrambler::scramble(bytes);
     if (result != ElfScrambler::Result::Ok) {
-        std::fprintf(stderr, "scramble: %s: %s\n", argv[2], ElfScrambler::describe(result).c_str());
+        say(input + QStringLiteral(": ") + QString::fromStdString(ElfScrambler::describe(result)));
         return 1;
     }
-    if (!writeAll(argv[3], bytes)) {
-        std::fprintf(stderr, "scramble: cannot write %s\n", argv[3]);
+    // Made complete beside the output and renamed over it, never through a planted link.
+    const QByteArrayView written(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    if (const FileError error = SafeFile::write(output, written); !error.ok()) {
+        say(error.text());
         return 1;
     }
     return 0;
