@@ -44,6 +44,9 @@ public:
     // next write.
     template<typename Visit>
     void forEachKey(const QString &section, Visit &&visit);
+    // Why the file could not be read ("it is a folder", "it can not be read
+    // (<cause>)"), or empty text when it was read or does not exist.
+    QString readError();
     // True when the last write to disk succeeded (or nothing was pending).
     bool lastWriteOk() const { return m_lastWriteOk; }
     // Why the last write to disk failed, naming the file: "Can not write <path>: <cause>".

@@ -81,6 +81,8 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
     if (module.size() != moduleFile.size())
         return QStringLiteral("Can not read %1: %2").arg(native(modulePath), moduleFile.errorString());
     moduleFile.close();
+    if (module.isEmpty())
+        return QStringLiteral("%1 is empty: there is no module to pack.").arg(native(modulePath));
 
     const QByteArray stream = GzipCodec::compress(module);
     if (stream.isEmpty())

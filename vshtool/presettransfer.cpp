@@ -2,6 +2,7 @@
 
 #include "document/prxdocument.h"
 #include "document/wholefile.h"
+#include "values/firmware.h"
 #include "vshtool/colourpreset.h"
 #include "vshtool/vshfiles.h"
 #include "vshtool/vshtool.h"
@@ -25,7 +26,7 @@ QString read(VshTool &tool, ColourPreset &preset, QStringList &notes)
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
         return QStringLiteral("no module is open");
-    const bool waves = VshFiles::hasWaveTables(doc.prxversion());
+    const bool waves = Firmware::hasWaveTables(doc.prxversion());
     if (!waves)
         notes << noWaves(doc.prxversion());
     preset = ColourPreset{};
@@ -57,7 +58,7 @@ QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes)
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
         return QStringLiteral("no module is open");
-    const bool waves = VshFiles::hasWaveTables(doc.prxversion());
+    const bool waves = Firmware::hasWaveTables(doc.prxversion());
     std::vector<std::pair<qint64, quint32>> components;
     for (ColourTable t : kColourTables) {
         if (!preset.table(t))
