@@ -103,7 +103,8 @@ TEST_F(VantorProcess, InfoTellsFormatVersionAndScrambling)
     const QByteArray packedBytes = TestHome::readAll(packed);
     const Outcome list = vantor({"list", packed});
     EXPECT_EQ(list.exitCode, 1);
-    EXPECT_EQ(list.err, "vantor: " + packed + " is a packed module: 'vantor unpack " + packed + " -o OUT' unpacks it.\n");
+    EXPECT_EQ(list.err.toStdString(),
+              ("vantor: " + packed + " is a packed module: 'vantor unpack " + packed + " -o OUT' unpacks it.\n").toStdString());
     EXPECT_TRUE(TestHome::readAll(packed) == packedBytes);
 
     const Outcome missing = vantor({"info", home.file("nowhere.prx")});
@@ -269,7 +270,8 @@ TEST_F(VantorProcess, InputsThatCanNotBeUsedAreNamedWithTheCause)
         const Outcome r = vantor(QStringList{command, large} + (QLatin1String(command) == "set" ? QStringList{"1=2"}
                                                                                                : QStringList{}));
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.err, "vantor: " + large + " is not a module: it does not begin with an ELF header.\n");
+        EXPECT_EQ(r.err.toStdString(),
+                  ("vantor: " + large + " is not a module: it does not begin with an ELF header.\n").toStdString());
     }
 
     // Packing an empty file is refused; nothing is written.
@@ -285,9 +287,10 @@ TEST_F(VantorProcess, InputsThatCanNotBeUsedAreNamedWithTheCause)
         SCOPED_TRACE(offset);
         const Outcome get = vantor({"get", home.module4(), offset, "Float"});
         EXPECT_EQ(get.exitCode, 1);
-        EXPECT_EQ(get.err, QStringLiteral("vantor: Offset %1 lies outside %2 (%3 bytes).\n")
-                               .arg(QLatin1String(offset), home.module4())
-                               .arg(DemoFixture::moduleSize("4.05")));
+        EXPECT_EQ(get.err.toStdString(), QStringLiteral("vantor: Offset %1 lies outside %2 (%3 bytes).\n")
+                                             .arg(QLatin1String(offset), home.module4())
+                                             .arg(DemoFixture::moduleSize("4.05"))
+                                             .toStdString());
     }
 }
 
