@@ -358,6 +358,8 @@ void MainWindow::syncFromDocument()
         m_panels[i]->setText(m_texts.status(i + 1));
     m_savePrx->setEnabled(m_texts.savePrxEnabled());
     m_vshTool->setEnabled(m_doc.vshToolEnabled());
+    if (m_vshWindow)
+        m_vshWindow->applyModule();
     m_viewButton->setText(BookmarkList::viewButtonCaption(m_doc.settings().ExpertFlag()));
     const QStringList &firmware = m_doc.settings().FirmwareList();
     if (m_version->count() != firmware.size()) {

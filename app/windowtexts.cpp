@@ -18,6 +18,11 @@ WindowTexts::WindowTexts(PrxDocument &document, QObject *parent)
                       QStringLiteral(" bytes");
         emit changed();
     });
+    connect(&document, &PrxDocument::moduleClosed, this, [this] {
+        m_status = {QStringLiteral("PRX Version:  ") + m_doc.prxversion(), QStringLiteral("Bookmark:"),
+                    QStringLiteral("Filesize:")};
+        emit changed();
+    });
     // A chosen version is shown with one blank after the caption, a detected one with two.
     connect(&document, &PrxDocument::versionChanged, this, [this](bool chosen) {
         m_status[0] = (chosen ? QStringLiteral("PRX Version: ") : QStringLiteral("PRX Version:  ")) + m_doc.prxversion();

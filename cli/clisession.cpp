@@ -1,9 +1,12 @@
 #include "cli/clisession.h"
 
 #include "cli/clicontext.h"
+#include "cli/moduleidentity.h"
+#include "common/safefile.h"
 #include "values/firmware.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 CliSession::CliSession(CliContext &context)
@@ -34,6 +37,18 @@ bool CliSession::open(const QString &module, const QString &version, Access acce
             return false;
         }
     }
+    // The editor would ask whether to unpack what is no ELF module; a script
+    // is told what the file is instead.
+    QFile file(module);
+    if (SafeFile::checkInput(module).ok() && file.open(QIODevice::ReadOnly) && file.peek(4).mid(1) != "ELF") {
+        const QString name = QDir::toNativeSeparators(module);
+        if (ModuleIdentity::of(file).format == ModuleIdentity::Format::Packed)
+            fail(QStringLiteral("%1 is a packed module: 'vantor unpack %1 -o OUT' unpacks it.").arg(name));
+        else
+            fail(QStringLiteral("%1 is not a module: it does not begin with an ELF header.").arg(name));
+        return false;
+    }
+    file.close();
     const int before = m_prompter.messageCount();
     m_doc.openFromCommandLine(module, version);
     // A failed descramble leaves the module open without its working copy: nothing could be read from it.

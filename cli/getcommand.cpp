@@ -3,6 +3,7 @@
 #include "cli/clisession.h"
 #include "cli/commands.h"
 #include "common/hextext.h"
+#include "common/undecodablename.h"
 #include "values/modulefiles.h"
 #include "values/valuecodec.h"
 
@@ -18,9 +19,11 @@ int getCommand(CliContext &context)
     if (!parser.parse(3, 4))
         return CliContext::UsageError;
     const QStringList operands = parser.operands();
-    const auto offset = HexText::convert(operands[1]).offset();
-    if (operands[1].isEmpty() || !offset)
+    const HexText hex = HexText::convert(operands[1]);
+    if (!hex.isNumber())
         return parser.usageError(QStringLiteral("OFFSET must be hexadecimal: '%1'").arg(operands[1]));
+    // Nothing for a number beyond any file: it is told below as lying outside this one.
+    const auto offset = hex.offset();
     const auto type = ValueTypes::fromCellIgnoringCase(operands[2]);
     if (!type)
         return parser.usageError(QStringLiteral("TYPE must be Float, Integer or String: '%1'").arg(operands[2]));
@@ -44,6 +47,8 @@ int getCommand(CliContext &context)
     const QString known = parser.isSet(version) ? parser.value(version)
                                                 : doc.versionOfSize(base, QFileInfo(module).size());
     if (known.isEmpty()) {
+        if (const QString undecodable = UndecodableName::message(module); !undecodable.isEmpty())
+            return session.fail(undecodable);
         if (QFileInfo(module).isDir() || !plain.open(ModuleFiles::Working, module))
             return session.fail(QStringLiteral("Can not open %1: %2")
                                     .arg(QDir::toNativeSeparators(module), QFileInfo(module).isDir()
@@ -54,7 +59,7 @@ int getCommand(CliContext &context)
         return CliContext::Failure;
     }
     const qint64 need = *type == ValueType::Float ? FloatCodec::Width : *type == ValueType::Integer ? IntegerCodec::Width : 1;
-    if (*offset + need > files->size(ModuleFiles::Working))
+    if (!offset || *offset + need > files->size(ModuleFiles::Working))
         return session.fail(QStringLiteral("Offset %1 lies outside %2 (%3 bytes).")
                                 .arg(operands[1].toUpper(), QDir::toNativeSeparators(module))
                                 .arg(files->size(ModuleFiles::Working)));

@@ -71,6 +71,15 @@ bool foldedEqual(QStringView a, QStringView b)
     return true;
 }
 
+// Where the line that starts at `from` ends: the next CR or LF, or the end.
+qsizetype breakAt(QStringView text, qsizetype from)
+{
+    for (qsizetype i = from; i < text.size(); ++i)
+        if (text[i] == u'\n' || text[i] == u'\r')
+            return i;
+    return text.size();
+}
+
 // The section name of a header line, or a null string when it is not one.
 QString headerName(QStringView line)
 {
@@ -197,20 +206,23 @@ void IniFile::parse(const QByteArray &data)
     if (!m_utf8)
         m_text = Codepage::toUnicode(body.constData(), body.size());
     const QStringView text = m_text;
-    const qsizetype firstBreak = text.indexOf(u'\n');
-    const bool crlf = (firstBreak > 0 && text.at(firstBreak - 1) == u'\r') || text.isEmpty();
-    m_eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    m_trailingEol = text.isEmpty() || text.endsWith(u'\n');
+    // As the profile functions read: CR LF, a lone LF and a lone CR each end a
+    // line. The first break found is the file's line ending for what is written.
+    const qsizetype firstBreak = breakAt(text, 0);
+    if (firstBreak == text.size())
+        m_eol = text.isEmpty() ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    else if (text.at(firstBreak) == u'\n')
+        m_eol = QStringLiteral("\n");
+    else
+        m_eol = firstBreak + 1 < text.size() && text.at(firstBreak + 1) == u'\n' ? QStringLiteral("\r\n")
+                                                                              : QStringLiteral("\r");
+    m_trailingEol = text.isEmpty() || text.endsWith(u'\n') || text.endsWith(u'\r');
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = text.size();
-        // Only the file's own line ending ends a line: a CR before it, or any CR
-        // in a file of LF endings, belongs to the line's text.
-        qsizetype lineEnd = end;
-        if (crlf && end < text.size() && lineEnd > start && text.at(lineEnd - 1) == u'\r')
-            --lineEnd;
+        const qsizetype lineEnd = breakAt(text, start);
+        qsizetype next = lineEnd + 1;
+        if (lineEnd < text.size() && text.at(lineEnd) == u'\r' && next < text.size() && text.at(next) == u'\n')
+            ++next;
         const QStringView line = text.mid(start, lineEnd - start);
         const QString name = headerName(line);
         if (!name.isNull()) {
@@ -225,7 +237,7 @@ void IniFile::parse(const QByteArray &data)
         } else {
             m_sections.back().lines.push_back(Line{line});
         }
-        start = end + 1;
+        start = next;
     }
     for (Section &section : m_sections)
         indexSection(section);
@@ -244,6 +256,10 @@ qsizetype IniFile::equalsOf(const Line &line)
 QStringView IniFile::valueOf(const Line &line)
 {
     QStringView value = trimmedView(line.text.mid(equalsOf(line) + 1));
+    // One pair of matching quotes around the value is no part of it, as the
+    // profile functions read: offset="10020" is 10020.
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
     if (value.size() > kMaxValueLength)
         value.truncate(kMaxValueLength);
     return value;
@@ -393,6 +409,12 @@ QString IniFile::read(const QString &section, QStringView key)
         return Missing;
     remember(*s, line);
     return valueOf(*line).toString();
+}
+
+QString IniFile::readError()
+{
+    prepare();
+    return m_unreadable;
 }
 
 QStringList IniFile::keys(const QString &section)

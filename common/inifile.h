@@ -54,6 +54,9 @@ public:
     // from another program's.
     const FileStamp &diskStamp() const { return m_diskStamp; }
     quint64 writeCount() const { return m_writeCount; }
+    // Why the file could not be read ("it is a folder", "it can not be read
+    // (<cause>)"), or empty text when it was read or does not exist.
+    QString readError();
 
     class Batch
     {

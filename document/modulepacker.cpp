@@ -58,8 +58,10 @@ bool ModulePacker::pack(const QString &modulePath, const QString &templatePath, 
 QString ModulePacker::packToFile(const QString &modulePath, const QString &templatePath, const QString &outputPath)
 {
     QFile headerFile(templatePath);
-    if (!QFileInfo(templatePath).isFile())
+    if (!QFileInfo(templatePath).exists())
         return QStringLiteral("The header template %1 does not exist.").arg(native(templatePath));
+    if (const FileError refused = SafeFile::checkInput(templatePath); !refused.ok())
+        return refused.text();
     if (!headerFile.open(QIODevice::ReadOnly))
         return QStringLiteral("Can not read the header template %1: %2").arg(native(templatePath), headerFile.errorString());
     if (headerFile.size() >= SizeLimit)
@@ -71,6 +73,8 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
     if (headerTemplate.size() < HeaderSize)
         return QStringLiteral("The header template %1 is shorter than %2 bytes.").arg(native(templatePath)).arg(HeaderSize);
 
+    if (const FileError refused = SafeFile::checkInput(modulePath); !refused.ok())
+        return refused.text();
     QFile moduleFile(modulePath);
     if (!moduleFile.open(QIODevice::ReadOnly))
         return QStringLiteral("Can not read %1: %2").arg(native(modulePath), moduleFile.errorString());
@@ -81,6 +85,8 @@ QString ModulePacker::packToFile(const QString &modulePath, const QString &templ
     if (module.size() != moduleFile.size())
         return QStringLiteral("Can not read %1: %2").arg(native(modulePath), moduleFile.errorString());
     moduleFile.close();
+    if (module.isEmpty())
+        return QStringLiteral("%1 is empty: there is no module to pack.").arg(native(modulePath));
 
     const QByteArray stream = GzipCodec::compress(module);
     if (stream.isEmpty())

@@ -454,11 +454,20 @@ int ModuleSaver::firstModifiedRow()
 
 bool ModuleSaver::exitCheck()
 {
+    return askAboutChanges(QStringLiteral("Do you want to save changes and exit?"));
+}
+
+bool ModuleSaver::dropCheck(const QString &dropping)
+{
+    return askAboutChanges(dropping + QStringLiteral(" drops the unsaved changes. Do you want to save them first?"));
+}
+
+bool ModuleSaver::askAboutChanges(const QString &question)
+{
     m_t = m_target ? m_target() : SaveTarget{};
     if (!m_t.isOpen() || firstModifiedRow() < 0)
         return true;
-    const auto answer = m_prompter.ask(m_t.title() +
-                                           QStringLiteral(" has been modified\r\nDo you want to save changes and exit?"),
+    const auto answer = m_prompter.ask(m_t.title() + QStringLiteral(" has been modified\r\n") + question,
                                        QStringLiteral("Confirm"), Prompter::Buttons::YesNoCancel,
                                        Prompter::Icon::Question);
     switch (answer) {

@@ -58,6 +58,10 @@ public:
     // module opening). True when it may go: nothing differs from the snapshot,
     // Yes saved it, or No. False for Cancel and for a Save that was stopped.
     bool exitCheck();
+    // The same question while the program goes on: `dropping` names what
+    // drops the list ("Refreshing the bookmark list"). Yes saves first, No
+    // drops the changes, Cancel keeps them.
+    bool dropCheck(const QString &dropping);
     // 0-based row of the first value that differs from its snapshot, or -1.
     int firstModifiedRow();
 
@@ -71,6 +75,7 @@ private:
         QString text;
     };
 
+    bool askAboutChanges(const QString &question);
     static bool isPending(const BookmarkRow &row);
     // Selects the first changed row whose value can not be written and says
     // so. With `copySize` every row goes into one copy of that size, whatever

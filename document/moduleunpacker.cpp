@@ -103,6 +103,8 @@ QString ModuleUnpacker::unpackFile(const QString &path, const QString &outputPat
     const QString name = QDir::toNativeSeparators(path);
     auto refused = [&](const QString &why) { return QStringLiteral("%1 could not be unpacked: %2.").arg(name, why); };
 
+    if (const FileError refused = SafeFile::checkInput(path); !refused.ok())
+        return refused.text();
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("Can not read %1: %2").arg(name, in.errorString());

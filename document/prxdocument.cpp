@@ -5,6 +5,7 @@
 #include "common/inifile.h"
 #include "common/numbertext.h"
 #include "common/prompter.h"
+#include "common/undecodablename.h"
 #include "document/moduleunpacker.h"
 #include "values/firmware.h"
 
@@ -31,6 +32,9 @@ QString cannotOpen(const QString &path)
     const QString name = QDir::toNativeSeparators(path);
     if (QFileInfo(path).isDir())
         return QStringLiteral("%1 is a folder, not a module file.").arg(name);
+    // Opening a pipe would wait for a writer; a device never ends.
+    if (QFileInfo(path).exists() && !QFileInfo(path).isFile())
+        return QStringLiteral("Can not open %1: it is not a regular file.").arg(name);
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
         return QStringLiteral("Can not open %1: %2").arg(name, probe.errorString());
@@ -116,8 +120,9 @@ void PrxDocument::openFromCommandLine(const QString &argument, const QString &ve
 {
     const QString longName = GetLongFilename(argument);
     if (longName.isEmpty()) {
-        m_prompter.inform(QStringLiteral("File not found: ") + argument, QStringLiteral("Error"),
-                          Prompter::Icon::Critical);
+        const QString undecodable = UndecodableName::message(argument);
+        m_prompter.inform(undecodable.isEmpty() ? QStringLiteral("File not found: ") + argument : undecodable,
+                          QStringLiteral("Error"), Prompter::Icon::Critical);
         return;
     }
     if (const QString problem = cannotOpen(longName); !problem.isEmpty()) {
@@ -129,10 +134,23 @@ void PrxDocument::openFromCommandLine(const QString &argument, const QString &ve
     openModule(false, version);
 }
 
-bool PrxDocument::mayDropList()
+bool PrxDocument::mayDropList(ListDrop why)
 {
     emit aboutToDropList();
-    return m_saver.exitCheck();
+    return askBeforeDrop(why);
+}
+
+bool PrxDocument::askBeforeDrop(ListDrop why)
+{
+    switch (why) {
+    case ListDrop::Refresh:
+        return m_saver.dropCheck(QStringLiteral("Refreshing the bookmark list"));
+    case ListDrop::Version:
+        return m_saver.dropCheck(QStringLiteral("Choosing another version"));
+    case ListDrop::OpenModule:
+        break;
+    }
+    return m_saver.dropCheck(QStringLiteral("Opening another module"));
 }
 
 void PrxDocument::openFromMenu()
@@ -143,14 +161,13 @@ void PrxDocument::openFromMenu()
     if (chosen.isEmpty() || chosen == m_prxtempname)
         return;
     // Checked before the open module is let go, which then stays open.
-    if (QFileInfo::exists(chosen)) {
-        if (const QString problem = cannotOpen(chosen); !problem.isEmpty()) {
-            m_prompter.inform(problem, QStringLiteral("Error"), Prompter::Icon::Critical);
-            return;
-        }
+    const QString problem = QFileInfo::exists(chosen) ? cannotOpen(chosen) : UndecodableName::message(chosen);
+    if (!problem.isEmpty()) {
+        m_prompter.inform(problem, QStringLiteral("Error"), Prompter::Icon::Critical);
+        return;
     }
     // Unsaved values are asked about before the open module is let go.
-    if (isFile(chosen) && !m_saver.exitCheck())
+    if (isFile(chosen) && !askBeforeDrop(ListDrop::OpenModule))
         return;
     m_prxtempname = chosen;
     if (!isFile(chosen))
@@ -165,9 +182,16 @@ void PrxDocument::openFromMenu()
 
 void PrxDocument::openModule(bool fromMenu, const QString &version)
 {
+    // No module is open afterwards, and nothing of the one before stays on show.
     auto abandon = [this] {
         m_files.closeAll();
         m_currentModuleFile.clear();
+        m_currentBookmarkFile.clear();
+        m_model.clear();
+        setTitledModule(QString());
+        m_vshToolEnabled = false;
+        emit vshToolVisibilityRequested(false);
+        emit moduleClosed();
         emit changed();
     };
     if (!m_files.open(ModuleFiles::Working, m_currentModuleFile)) {
@@ -193,13 +217,31 @@ void PrxDocument::openModule(bool fromMenu, const QString &version)
     }
     if (fromMenu)
         emit moduleShown();
-    m_prompter.inform(QStringLiteral("No bookmark found for ") + m_openedFiletitle + QStringLiteral("       "),
+    const QString problem = bookmarkFileProblem();
+    m_prompter.inform(QStringLiteral("No bookmark found for ") + m_openedFiletitle +
+                          (problem.isEmpty() ? QStringLiteral("       ") : QStringLiteral(": ") + problem),
                       QStringLiteral("Error!"), Prompter::Icon::Information);
-    if (fromMenu) {
+    // A skeleton could not go where the bookmark file can not be.
+    if (fromMenu && problem.isEmpty()) {
         writeSkeleton();
         ReloadBookmark();
     }
     abandon();
+}
+
+QString PrxDocument::bookmarkFileProblem()
+{
+    const QString folder = m_settings.bookmarkFolder();
+    const QFileInfo folderInfo(folder);
+    if (folderInfo.exists() && !folderInfo.isDir())
+        return QStringLiteral("the bookmark folder %1 (BookmarkPath in %2) is a file, not a folder.")
+            .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(m_settings.configPath()));
+    const QFileInfo file(m_currentBookmarkFile);
+    if (file.isDir())
+        return QStringLiteral("%1 is a folder, not a bookmark file.").arg(QDir::toNativeSeparators(m_currentBookmarkFile));
+    if (const QString why = bookmarks().readError(); !why.isEmpty())
+        return QStringLiteral("%1 can not be used: %2.").arg(QDir::toNativeSeparators(m_currentBookmarkFile), why);
+    return QString();
 }
 
 void PrxDocument::writeSkeleton()
@@ -255,7 +297,7 @@ bool PrxDocument::makeWorkingCopy()
 
 bool PrxDocument::versionEnter(const QString &text)
 {
-    if (!mayDropList()) {
+    if (!mayDropList(ListDrop::Version)) {
         emit changed();
         return false;
     }
@@ -269,7 +311,7 @@ bool PrxDocument::versionEnter(const QString &text)
 
 bool PrxDocument::versionClick(const QString &text)
 {
-    if (!mayDropList()) {
+    if (!mayDropList(ListDrop::Version)) {
         emit changed();
         return false;
     }

@@ -57,10 +57,13 @@ public:
         bool main = false;
     };
     CategoryLists readCategoryLists();
+    // What drops the list while the program goes on.
+    enum class ListDrop { Refresh, Version, OpenModule };
     // Before the list is dropped: pending edits into the list (aboutToDropList),
-    // then the exit check's question when values differ from their saved
-    // values. False when the list must stay as it is.
-    bool mayDropList();
+    // then, when values differ from their saved values, the question whether
+    // to save them first, naming what drops them. False when the list must
+    // stay as it is.
+    bool mayDropList(ListDrop why);
     // The list into the current bookmark file; a failed write is reported and gives false.
     bool SaveVT(const QString &section);
     // Replaces the packed module file by the module it holds and reopens it as
@@ -124,6 +127,8 @@ signals:
     void started();
     // A module was opened: its bookmark file and size are to be shown.
     void moduleShown();
+    // An open failed: no module is open and none is to be shown.
+    void moduleClosed();
     // The version in use changed: by the person's choice, or by an open.
     void versionChanged(bool chosen);
     void vshToolVisibilityRequested(bool visible);
@@ -138,8 +143,12 @@ signals:
 
 private:
     void openModule(bool fromMenu, const QString &version = QString());
+    bool askBeforeDrop(ListDrop why);
     bool makeWorkingCopy();
     void writeSkeleton();
+    // Why the current bookmark file can not be read (a folder, a bookmark
+    // folder that is a file, no permission), or empty text.
+    QString bookmarkFileProblem();
     void setTitledModule(const QString &title);
     // The module slot that holds the file as it lies on disk (not the working copy).
     int moduleSlot() const;

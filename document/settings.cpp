@@ -64,7 +64,7 @@ void Settings::load(bool askFirstRun)
     const QString folder = cfg.read(kConfig, QStringLiteral("BookmarkPath"));
     m_bookmarkFolder = folder.isEmpty() || folder.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0
                            ? m_appPath + QStringLiteral("bookmarks")
-                           : folder;
+                           : QDir::cleanPath(QDir(m_appPath).absoluteFilePath(folder)); // relative to the home folder
     for (int i = 0; i < 4; ++i)
         m_colours[size_t(i)] = Rgb::fromSetting(cfg.read(kColors, colourKey(i)));
     const QString association = cfg.read(kConfig, QStringLiteral("PRXassociation"));

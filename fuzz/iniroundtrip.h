@@ -48,10 +48,26 @@ inline std::vector<Key> expectedKeys(const QByteArray &bytes, bool *mixedEndings
     }
     if (!decoded)
         text = Codepage::toUnicode(body);
-    const qsizetype firstBreak = text.indexOf(u'\n');
-    const bool crlf = firstBreak > 0 && text.at(firstBreak - 1) == u'\r';
-    const QStringList lines = text.split(u'\n');
+    // CR LF, LF and a lone CR each end a line; a file whose breaks are not all
+    // of one form is rewritten with its first form throughout.
+    QStringList lines;
+    QString firstForm;
     *mixedEndings = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n' && text[i] != u'\r')
+            continue;
+        const bool pair = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+        const QString form = pair ? QStringLiteral("\r\n") : QString(text[i]);
+        if (firstForm.isEmpty())
+            firstForm = form;
+        else if (form != firstForm)
+            *mixedEndings = true;
+        lines << text.mid(start, i - start);
+        i += pair ? 1 : 0;
+        start = i + 1;
+    }
+    lines << text.mid(start);
 
     std::vector<Key> keys;
     QHash<QString, int> firstSection; // lower-cased name -> the index of its first header
@@ -60,14 +76,7 @@ inline std::vector<Key> expectedKeys(const QByteArray &bytes, bool *mixedEndings
     QString section;
     bool hidden = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QStringView line = lines[i];
-        const bool last = i == lines.size() - 1;
-        if (crlf && !last) {
-            if (line.endsWith(u'\r'))
-                line.chop(1);
-            else
-                *mixedEndings = true;
-        }
+        const QStringView line = lines[i];
         const QStringView t = trimmed(line);
         if (t.startsWith(u'[') && t.indexOf(u']') > 0) {
             section = trimmed(t.sliced(1, t.indexOf(u']') - 1)).toString();
@@ -86,7 +95,11 @@ inline std::vector<Key> expectedKeys(const QByteArray &bytes, bool *mixedEndings
             continue;
         // A key of a hidden section reads as missing, unless the visible one has it too (seen above).
         seen.insert(id, true);
-        QString value = hidden ? IniFile::Missing : trimmed(line.sliced(line.indexOf(u'=') + 1)).toString();
+        QStringView stored = trimmed(line.sliced(line.indexOf(u'=') + 1));
+        // One pair of matching quotes around a value is dropped.
+        if (stored.size() >= 2 && (stored.front() == u'"' || stored.front() == u'\'') && stored.back() == stored.front())
+            stored = stored.sliced(1, stored.size() - 2);
+        QString value = hidden ? IniFile::Missing : stored.toString();
         keys.push_back({section, key, value.left(32766)});
     }
     return keys;

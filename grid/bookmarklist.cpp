@@ -34,7 +34,7 @@ void BookmarkList::cmdBookmark_Click(int index)
         model.renumber();
         break;
     case RefreshBookmark:
-        if (m_doc.mayDropList())
+        if (m_doc.mayDropList(PrxDocument::ListDrop::Refresh))
             m_doc.ReloadBookmark();
         break;
     case SaveBookmark:

@@ -1,5 +1,6 @@
 #include "search/scanner.h"
 
+#include "common/safefile.h"
 #include "search/patternfinder.h"
 
 #include <QDir>
@@ -21,6 +22,11 @@ bool Scanner::scanFile(const QString &path, const HitSink &sink, const Progress 
     const QString shown = QDir::toNativeSeparators(path);
     if (QFileInfo(path).isDir()) {
         m_error = QStringLiteral("Can not read %1: it is a folder").arg(shown);
+        return false;
+    }
+    // A pipe would block and a device may never end.
+    if (const FileError refused = SafeFile::checkInput(path); !refused.ok()) {
+        m_error = refused.text();
         return false;
     }
     // Read, not mapped: a file cut short by another program mid-scan ends the

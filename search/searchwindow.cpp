@@ -1,7 +1,6 @@
 #include "search/searchwindow.h"
 
 #include "common/codepage.h"
-#include "common/numbertext.h"
 #include "document/prxdocument.h"
 #include "search/scanner.h"
 #include "search/searchresultmodel.h"
@@ -163,9 +162,12 @@ SearchKey::Type SearchWindow::currentType() const
 
 void SearchWindow::cmbtype_Click()
 {
-    if (!NumberText::parse(m_key->text()))
+    // A key that is one of the new type stays whole, beyond the type's usual length too.
+    const QString text = m_key->text();
+    const bool keep = SearchKey::make(currentType(), text).has_value();
+    if (!keep)
         m_key->clear();
-    m_key->setMaxLength(maxKeyLength(currentType()));
+    m_key->setMaxLength(std::max<int>(maxKeyLength(currentType()), keep ? int(text.size()) : 0));
 }
 
 bool SearchWindow::eventFilter(QObject *watched, QEvent *event)

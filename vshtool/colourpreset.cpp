@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -26,6 +27,25 @@ QString tableName(ColourTable table)
         break;
     }
     return QStringLiteral("waveFront");
+}
+
+constexpr int kFormatVersion = 1;
+
+// A JSON value as its text, for a message.
+QString jsonText(const QJsonValue &value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.sliced(1, array.size() - 2));
+}
+
+bool isKnownKey(const QString &key)
+{
+    if (key == QLatin1String("format") || key == QLatin1String("formatVersion") || key == QLatin1String("firmware"))
+        return true;
+    for (ColourTable t : kColourTables)
+        if (key == tableName(t))
+            return true;
+    return false;
 }
 
 QString monthName(int month)
@@ -75,7 +95,7 @@ QByteArray ColourPreset::toJson() const
 {
     QJsonObject root;
     root.insert(QStringLiteral("format"), kFormat);
-    root.insert(QStringLiteral("formatVersion"), 1);
+    root.insert(QStringLiteral("formatVersion"), kFormatVersion);
     root.insert(QStringLiteral("firmware"), firmware);
     for (ColourTable t : kColourTables) {
         if (!table(t))
@@ -106,6 +126,24 @@ std::optional<ColourPreset> ColourPreset::fromJson(const QByteArray &json, QStri
         why = QStringLiteral("it is not a colour preset (no \"format\": \"%1\")").arg(kFormat);
         return std::nullopt;
     }
+    // What this program does not know it can not import faithfully: refused, named.
+    const QJsonValue formatVersion = root.value(QStringLiteral("formatVersion"));
+    if (formatVersion.isUndefined()) {
+        why = QStringLiteral("it names no \"formatVersion\"");
+        return std::nullopt;
+    }
+    if (formatVersion.toDouble(-1) != kFormatVersion) {
+        why = QStringLiteral("its format version %1 is unknown: this program reads version %2")
+                  .arg(jsonText(formatVersion))
+                  .arg(kFormatVersion);
+        return std::nullopt;
+    }
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (!isKnownKey(it.key())) {
+            why = QStringLiteral("it holds \"%1\", which is no table this program knows").arg(it.key());
+            return std::nullopt;
+        }
+    }
     ColourPreset preset;
     preset.firmware = root.value(QStringLiteral("firmware")).toString();
     bool any = false;
@@ -121,6 +159,17 @@ std::optional<ColourPreset> ColourPreset::fromJson(const QByteArray &json, QStri
         Table table{};
         for (int m = 0; m < kMonths; ++m) {
             const QJsonObject month = months.at(m).toObject();
+            const QJsonValue name = month.value(QStringLiteral("month"));
+            if (!name.isUndefined() && name.toString() != monthName(m)) {
+                const bool known = std::any_of(kMonthNames.begin(), kMonthNames.end(), [&](const char *month) {
+                    return name.toString() == QLatin1String(month);
+                });
+                why = known ? QStringLiteral("\"%1\": %2 stands where %3 belongs")
+                                  .arg(tableName(t), jsonText(name), monthName(m))
+                            : QStringLiteral("\"%1\", %2: the month %3 is unknown")
+                                  .arg(tableName(t), monthName(m), jsonText(name));
+                return std::nullopt;
+            }
             for (int k = 0; k < (isWave(t) ? 4 : 3); ++k) {
                 const auto bits = componentBits(month.value(QLatin1String(kComponents[k])));
                 if (!bits) {

@@ -2,6 +2,7 @@
 
 #include "document/prxdocument.h"
 #include "common/safefile.h"
+#include "values/firmware.h"
 #include "vshtool/colourpreset.h"
 #include "vshtool/vshfiles.h"
 #include "vshtool/vshtool.h"
@@ -25,7 +26,7 @@ QString read(VshTool &tool, ColourPreset &preset, QStringList &notes)
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
         return QStringLiteral("no module is open");
-    const bool waves = VshFiles::hasWaveTables(doc.prxversion());
+    const bool waves = Firmware::hasWaveTables(doc.prxversion());
     if (!waves)
         notes << noWaves(doc.prxversion());
     preset = ColourPreset{};
@@ -57,7 +58,7 @@ QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes)
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
         return QStringLiteral("no module is open");
-    const bool waves = VshFiles::hasWaveTables(doc.prxversion());
+    const bool waves = Firmware::hasWaveTables(doc.prxversion());
     std::vector<std::pair<qint64, quint32>> components;
     for (ColourTable t : kColourTables) {
         if (!preset.table(t))
@@ -89,11 +90,11 @@ QString exportTo(VshTool &tool, const QString &path, QStringList &notes)
 
 QString importFrom(VshTool &tool, const QString &path, QStringList &notes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Can not read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    QByteArray json;
+    if (const FileError error = SafeFile::read(path, SafeFile::TextLimit, json); !error.ok())
+        return error.text();
     QString why;
-    const auto preset = ColourPreset::fromJson(file.readAll(), why);
+    const auto preset = ColourPreset::fromJson(json, why);
     if (!preset)
         return QStringLiteral("%1 can not be imported: %2").arg(QDir::toNativeSeparators(path), why);
     return write(tool, *preset, notes);

@@ -10,6 +10,9 @@ class SwatchView : public QFrame
     Q_OBJECT
 
 public:
+    // What a swatch shows before a table is read, or without a module.
+    static constexpr Rgb NoColour{192, 192, 192};
+
     explicit SwatchView(const QString &name, QWidget *parent = nullptr);
 
     void setColour(Rgb colour);
@@ -22,5 +25,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    Rgb m_colour{192, 192, 192};
+    Rgb m_colour = NoColour;
 };

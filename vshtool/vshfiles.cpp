@@ -2,8 +2,8 @@
 
 #include "common/hextext.h"
 #include "common/inifile.h"
-#include "common/numbertext.h"
 #include "document/prxdocument.h"
+#include "values/firmware.h"
 
 #include <QFileInfo>
 
@@ -17,18 +17,7 @@ int colourFile(const PrxDocument &doc)
 
 int categoryFile(const PrxDocument &doc)
 {
-    return hasWaveTables(doc.prxversion()) ? ModuleFiles::Held : ModuleFiles::Working;
-}
-
-std::optional<double> numericVersion(const QString &version)
-{
-    return NumberText::parse(version.trimmed());
-}
-
-bool hasWaveTables(const QString &version)
-{
-    const auto value = numericVersion(version);
-    return value && *value >= 5.0;
+    return Firmware::hasWaveTables(doc.prxversion()) ? ModuleFiles::Held : ModuleFiles::Working;
 }
 
 std::optional<qint64> keyOffset(PrxDocument &doc, const QString &key)

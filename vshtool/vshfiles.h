@@ -14,9 +14,6 @@ namespace VshFiles {
 int colourFile(const PrxDocument &doc);
 // The sub-icon records: file 2 from firmware 5.0 on, file 1 below.
 int categoryFile(const PrxDocument &doc);
-// The firmware version as a number ("5.00" is 5), or nothing when it is no number.
-std::optional<double> numericVersion(const QString &version);
-bool hasWaveTables(const QString &version);
 // The offset a bookmark key of the current section gives, or nothing when the
 // key is missing, empty or no hexadecimal number.
 std::optional<qint64> keyOffset(PrxDocument &doc, const QString &key);

@@ -3,6 +3,7 @@
 #include "common/numbertext.h"
 #include "common/prompter.h"
 #include "document/prxdocument.h"
+#include "values/firmware.h"
 #include "values/valuecodec.h"
 #include "vshtool/colourchannel.h"
 #include "vshtool/vshfiles.h"
@@ -101,9 +102,9 @@ QString VshTool::writeBits(const std::vector<std::pair<qint64, quint32>> &compon
 ColourTables VshTool::VSHreadcolor()
 {
     ColourTables out;
-    const bool waves = VshFiles::hasWaveTables(m_doc.prxversion());
+    const bool waves = Firmware::hasWaveTables(m_doc.prxversion());
     for (ColourTable table : kColourTables) {
-        if (isWave(table) && !VshFiles::numericVersion(m_doc.prxversion()))
+        if (isWave(table) && !Firmware::value(m_doc.prxversion()))
             return out;
         if (isWave(table) && !waves)
             break;
@@ -211,7 +212,7 @@ AlphaWrite VshTool::WriteWaveAlpha(ColourTable layer, int month, const QString &
 
 QString VshTool::clearFixed()
 {
-    if (m_doc.currentModuleFile().isEmpty() || !VshFiles::hasWaveTables(m_doc.prxversion()))
+    if (m_doc.currentModuleFile().isEmpty() || !Firmware::hasWaveTables(m_doc.prxversion()))
         return QString();
     if (const QString why = refusal({kFixedClear}, kFixedClearBytes); !why.isEmpty())
         return why;

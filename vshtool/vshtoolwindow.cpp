@@ -2,6 +2,7 @@
 
 #include "common/prompter.h"
 #include "document/prxdocument.h"
+#include "values/firmware.h"
 #include "vshtool/presettransfer.h"
 #include "vshtool/swatchview.h"
 #include "vshtool/vshfiles.h"
@@ -88,23 +89,24 @@ VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
     layout->addWidget(buildCategories());
 
     auto *buttons = new QHBoxLayout;
-    auto *exportButton = new QPushButton(QStringLiteral("Export Colours..."), this);
-    exportButton->setObjectName(QStringLiteral("cmdExportColours"));
-    auto *importButton = new QPushButton(QStringLiteral("Import Colours..."), this);
-    importButton->setObjectName(QStringLiteral("cmdImportColours"));
-    connect(exportButton, &QPushButton::clicked, this, &VshToolWindow::exportColours);
-    connect(importButton, &QPushButton::clicked, this, &VshToolWindow::importColours);
+    m_export = new QPushButton(QStringLiteral("Export Colours..."), this);
+    m_export->setObjectName(QStringLiteral("cmdExportColours"));
+    m_import = new QPushButton(QStringLiteral("Import Colours..."), this);
+    m_import->setObjectName(QStringLiteral("cmdImportColours"));
+    connect(m_export, &QPushButton::clicked, this, &VshToolWindow::exportColours);
+    connect(m_import, &QPushButton::clicked, this, &VshToolWindow::importColours);
     buttons->addStretch();
-    buttons->addWidget(exportButton);
-    buttons->addWidget(importButton);
+    buttons->addWidget(m_export);
+    buttons->addWidget(m_import);
     layout->addLayout(buttons);
 
     panel(ColourTable::Font).option->setChecked(true);
     showPanel(ColourTable::Font);
     applyVersion();
+    applyModule();
     // Not a person's action: a module the clear can not go into (read-only,
     // too short) was spoken of when it was opened, and stays as it is.
-    if (VshFiles::hasWaveTables(m_tool.document().prxversion()))
+    if (Firmware::hasWaveTables(m_tool.document().prxversion()))
         m_tool.clearFixed();
 }
 
@@ -194,7 +196,7 @@ void VshToolWindow::showPanel(ColourTable table)
 
 void VshToolWindow::applyVersion()
 {
-    const bool waves = VshFiles::hasWaveTables(m_tool.document().prxversion());
+    const bool waves = Firmware::hasWaveTables(m_tool.document().prxversion());
     for (ColourTable t : {ColourTable::WaveBack, ColourTable::WaveFront}) {
         panel(t).option->setEnabled(waves);
         // A wave panel left showing would still take clicks for tables the version lacks.
@@ -202,6 +204,25 @@ void VshToolWindow::applyVersion()
             panel(ColourTable::Font).option->setChecked(true);
             showPanel(ColourTable::Font);
         }
+    }
+}
+
+void VshToolWindow::applyModule()
+{
+    const bool open = m_tool.document().moduleOpen();
+    m_export->setEnabled(open);
+    m_import->setEnabled(open);
+    if (open)
+        return;
+    // Nothing of a module that is gone stays on show.
+    for (ColourTable t : kColourTables) {
+        Panel &p = panel(t);
+        for (int m = 0; m < kMonths; ++m) {
+            p.swatches[size_t(m)]->setColour(SwatchView::NoColour);
+            if (isWave(t))
+                setAlphaText(p.alphas[size_t(m)], QString());
+        }
+        p.all->setColour(SwatchView::NoColour);
     }
 }
 

@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QStackedLayout;
 class SwatchView;
@@ -33,6 +34,8 @@ public:
     void fillCategoryLists(bool subMenu, bool main);
     // The wave options enabled from firmware 5.0 on.
     void applyVersion();
+    // Without an open module: no colours, no alphas, no export or import.
+    void applyModule();
 
 signals:
     // The close box: the window goes away.
@@ -76,6 +79,8 @@ private:
     QComboBox *m_main = nullptr;
     QCheckBox *m_editMain = nullptr;
     QCheckBox *m_xmb = nullptr;
+    QPushButton *m_export = nullptr;
+    QPushButton *m_import = nullptr;
     int m_xmbState = 2;
     bool m_filling = false;
 };

@@ -103,7 +103,8 @@ TEST_F(VantorProcess, InfoTellsFormatVersionAndScrambling)
     const QByteArray packedBytes = TestHome::readAll(packed);
     const Outcome list = vantor({"list", packed});
     EXPECT_EQ(list.exitCode, 1);
-    EXPECT_TRUE(list.err.contains("decompress")) << list.err.toStdString();
+    EXPECT_EQ(list.err.toStdString(),
+              ("vantor: " + packed + " is a packed module: 'vantor unpack " + packed + " -o OUT' unpacks it.\n").toStdString());
     EXPECT_TRUE(TestHome::readAll(packed) == packedBytes);
 
     const Outcome missing = vantor({"info", home.file("nowhere.prx")});
@@ -253,6 +254,44 @@ TEST_F(VantorProcess, Hbk2vtWritesWhatKestrinWrites)
     const Outcome missing = vantor({"hbk2vt", a.filePath("none.hbk")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(a.filePath("none.hbk")));
+}
+
+TEST_F(VantorProcess, InputsThatCanNotBeUsedAreNamedWithTheCause)
+{
+    // A large file that is no module: the command line asks nothing.
+    const QString large = home.file("large.bin");
+    {
+        QFile file(large);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(20 << 20));
+    }
+    for (const char *command : {"list", "set"}) {
+        SCOPED_TRACE(command);
+        const Outcome r = vantor(QStringList{command, large} + (QLatin1String(command) == "set" ? QStringList{"1=2"}
+                                                                                               : QStringList{}));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.toStdString(),
+                  ("vantor: " + large + " is not a module: it does not begin with an ELF header.\n").toStdString());
+    }
+
+    // Packing an empty file is refused; nothing is written.
+    const QString empty = home.file("empty.prx");
+    ASSERT_TRUE(TestHome::writeAll(empty, {}));
+    const Outcome pack = vantor({"pack", empty, "--version", "5.00", "-o", home.file("packed.prx")});
+    EXPECT_EQ(pack.exitCode, 1);
+    EXPECT_TRUE(pack.err.contains(empty + " is empty")) << pack.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.file("packed.prx")));
+
+    // An offset beyond any file lies beyond this one.
+    for (const char *offset : {"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFF", "FFFFFFFF"}) {
+        SCOPED_TRACE(offset);
+        const Outcome get = vantor({"get", home.module4(), offset, "Float"});
+        EXPECT_EQ(get.exitCode, 1);
+        EXPECT_EQ(get.err.toStdString(), QStringLiteral("vantor: Offset %1 lies outside %2 (%3 bytes).\n")
+                                             .arg(QLatin1String(offset), home.module4())
+                                             .arg(DemoFixture::moduleSize("4.05"))
+                                             .toStdString());
+    }
 }
 
 TEST_F(VantorProcess, UsageErrorsExitTwoWithAUsageLine)

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <map>
 
 #include <sys/stat.h>
 
@@ -312,29 +313,64 @@ TEST_F(IniFileTest, ByteOrderMarkIsSkippedAndKept)
     }
 }
 
-TEST_F(IniFileTest, ValueEndingInCarriageReturnKeepsIt)
+TEST_F(IniFileTest, LineEndsAreThoseOfTheProfileFunctions)
 {
+    // CR LF, LF and a lone CR each end a line; a write keeps the file's first form.
     struct Case
     {
         const char *name;
         QByteArray before;
-        QByteArray after; // once x=<a CR> is written
+        QByteArray after; // once x=a is written
     };
     const Case cases[] = {
-        {"CR LF file", "[A]\r\nk=v\r\n", "[A]\r\nk=v\r\nx=a\r\r\n"},
-        {"LF file, a line that ends in CR is kept as it was", "[A]\nk=v\r\n", "[A]\nk=v\r\nx=a\r\n"},
-        {"no final line break", "[A]\nk=v\r", "[A]\nk=v\r\nx=a\r"},
+        {"CR LF", "[A]\r\nk=v\r\n[B]\r\nk=w\r\n", "[A]\r\nk=v\r\nx=a\r\n[B]\r\nk=w\r\n"},
+        {"LF", "[A]\nk=v\n[B]\nk=w\n", "[A]\nk=v\nx=a\n[B]\nk=w\n"},
+        {"CR only", "[A]\rk=v\r[B]\rk=w\r", "[A]\rk=v\rx=a\r[B]\rk=w\r"},
+        {"CR only, no final break", "[A]\rk=v\r[B]\rk=w", "[A]\rk=v\rx=a\r[B]\rk=w"},
+        {"a stray CR in an LF file ends its line too", "[A]\nk=v\r[B]\nk=w\n", "[A]\nk=v\nx=a\n[B]\nk=w\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(TestHome::writeAll(path(), c.before));
         IniFile ini(path());
-        ini.write("A", "x", "a\r");
+        EXPECT_EQ(ini.read("A", "k"), "v");
+        EXPECT_EQ(ini.read("B", "k"), "w");
+        ini.write("A", "x", "a");
         EXPECT_EQ(TestHome::readAll(path()), c.after);
         IniFile again(path());
-        EXPECT_EQ(again.read("A", "x"), "a\r");
-        EXPECT_EQ(again.read("A", "k"), c.before.startsWith("[A]\r\n") ? "v" : "v\r");
+        EXPECT_EQ(again.read("A", "x"), "a");
+        EXPECT_EQ(again.read("B", "k"), "w");
     }
+}
+
+TEST_F(IniFileTest, OnePairOfMatchingQuotesAroundAValueIsDropped)
+{
+    TestHome::writeAll(path(), "[S]\r\n"
+                               "double=\"10020\"\r\n"
+                               "single= '10020' \r\n"
+                               "inner=\" a \"\r\n"
+                               "twice=\"\"x\"\"\r\n"
+                               "empty=\"\"\r\n"
+                               "lone=\"\r\n"
+                               "unmatched=\"x'\r\n"
+                               "within=a\"b\"\r\n");
+    IniFile ini(path());
+    EXPECT_EQ(ini.read("S", "double"), "10020");
+    EXPECT_EQ(ini.read("S", "single"), "10020");
+    EXPECT_EQ(ini.read("S", "inner"), " a ") << "blanks inside the quotes stay";
+    EXPECT_EQ(ini.read("S", "twice"), "\"x\"") << "one pair only";
+    EXPECT_EQ(ini.read("S", "empty"), "");
+    EXPECT_EQ(ini.read("S", "lone"), "\"");
+    EXPECT_EQ(ini.read("S", "unmatched"), "\"x'");
+    EXPECT_EQ(ini.read("S", "within"), "a\"b\"");
+    std::map<QString, QString> walked;
+    ini.forEachKey("S", [&](QStringView key, QStringView value) { walked[key.toString()] = value.toString(); });
+    EXPECT_EQ(walked["double"], "10020") << "a section walk reads as read() does";
+
+    // What is written stays as given; only the reading drops the quotes.
+    ini.write("S", "double", "\"7\"");
+    EXPECT_TRUE(TestHome::readAll(path()).contains("double=\"7\"\r\n"));
+    EXPECT_EQ(ini.read("S", "double"), "7");
 }
 
 TEST_F(IniFileTest, KilledWritesLeaveTheOldOrNewFileAndNoTemporaryFile)

@@ -44,7 +44,12 @@ void typeInto(GridState &grid, double x, int row, const QString &chars)
     }
 }
 
-const QString kQuestion = QStringLiteral("vshmain.prx has been modified\r\nDo you want to save changes and exit?");
+// Each path says what drops the changes; the Exit question keeps its own text.
+QString dropQuestion(const char *dropping)
+{
+    return QStringLiteral("vshmain.prx has been modified\r\n") + QLatin1String(dropping) +
+           QStringLiteral(" drops the unsaved changes. Do you want to save them first?");
+}
 
 class ListDropTest : public DocumentTest
 {
@@ -62,18 +67,19 @@ protected:
 struct DropPath
 {
     const char *name;
+    const char *dropping;
     std::function<void(PrxDocument &, BookmarkList &, FakePrompter &, const QString &other)> run;
 };
 
 const DropPath kPaths[] = {
-    {"open another module from the menu",
+    {"open another module from the menu", "Opening another module",
      [](PrxDocument &doc, BookmarkList &, FakePrompter &prompter, const QString &other) {
          prompter.files.push_back(other);
          doc.openFromMenu();
      }},
-    {"version by Enter", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionEnter("4.05"); }},
-    {"version by a click", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionClick("4.05"); }},
-    {"Refresh Bookmark",
+    {"version by Enter", "Choosing another version", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionEnter("4.05"); }},
+    {"version by a click", "Choosing another version", [](PrxDocument &doc, BookmarkList &, FakePrompter &, const QString &) { doc.versionClick("4.05"); }},
+    {"Refresh Bookmark", "Refreshing the bookmark list",
      [](PrxDocument &, BookmarkList &list, FakePrompter &, const QString &) { list.cmdBookmark_Click(BookmarkList::RefreshBookmark); }},
 };
 
@@ -97,7 +103,7 @@ TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
             ASSERT_EQ(prompter.count("ask"), 1);
             const auto ask = std::find_if(prompter.calls.begin(), prompter.calls.end(),
                                           [](const FakePrompter::Call &call) { return call.kind == "ask"; });
-            EXPECT_EQ(ask->text.toStdString(), kQuestion.toStdString());
+            EXPECT_EQ(ask->text.toStdString(), dropQuestion(path.dropping).toStdString());
             EXPECT_EQ(ask->buttons, Prompter::Buttons::YesNoCancel);
             if (answer == Prompter::Answer::Cancel) {
                 EXPECT_EQ(doc->currentModuleFile(), QFileInfo(home.module4()).canonicalFilePath());

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -91,7 +95,9 @@ TEST_F(OpenTest, UnknownSizeWritesASkeletonOnlyFromTheMenu)
     doc->openFromMenu();
     EXPECT_FALSE(doc->moduleOpen());
     EXPECT_FALSE(texts->savePrxEnabled());
-    EXPECT_EQ(texts->status(3), QStringLiteral("Filesize:  %1 bytes").arg(module.size()));
+    EXPECT_EQ(texts->title(), "VantorEditor by VT") << "no module is on show";
+    EXPECT_EQ(texts->status(2), "Bookmark:");
+    EXPECT_EQ(texts->status(3), "Filesize:");
     IniFile vt(home.bookmarks());
     const QString size = QString::number(module.size());
     EXPECT_EQ(vt.read("9.99", "PRXSize"), size);
@@ -270,6 +276,97 @@ TEST_F(OpenTest, AReadOnlyModuleIsSaidAtOpen)
     EXPECT_EQ(QString::fromUtf8(TestHome::readAll(result)).split('\n'),
               QStringList({home.module4() + tail, home.module5() + tail}));
     EXPECT_FALSE(QFileInfo::exists(home.file("demo/vshmain.bin")));
+}
+
+TEST_F(OpenTest, BookmarkFilesAreReadAsTheProfileFunctionsReadThem)
+{
+    // A quoted value loses its quotes; a file of CR line ends is one of lines.
+    const auto entries = DemoFixture::entries("5.00");
+    const QString third = QString::number(entries[2].offset, 16).toUpper();
+    QByteArray vt = TestHome::readAll(home.bookmarks());
+    ASSERT_TRUE(vt.contains("\r\n"));
+    const QByteArray plain = "entry.3.offset=" + third.toLatin1() + "\r\n";
+    ASSERT_TRUE(vt.contains(plain)) << third.toStdString();
+    vt.replace(plain, "entry.3.offset=\"" + third.toLatin1() + "\"\r\n");
+    vt.replace("\r\n", "\r");
+    ASSERT_TRUE(TestHome::writeAll(home.bookmarks(), vt));
+
+    doc->openFromCommandLine(home.module5());
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join("|").toStdString();
+    ASSERT_EQ(doc->prxversion(), "5.00");
+    EXPECT_EQ(column(BookmarkRow::Value), expectedValues("5.00"));
+    EXPECT_EQ(column(BookmarkRow::Offset)[2], third);
+    EXPECT_EQ(doc->XMBmenu(), DemoFixture::subMenuItems());
+}
+
+TEST_F(OpenTest, ABookmarkFileThatCanNotBeReadIsNamedWithItsCause)
+{
+    QDir().mkpath(home.file("mods"));
+    const QString other = home.file("mods/vshmain.prx");
+    QByteArray module = DemoFixture::plainModule("4.05");
+    module.append(QByteArray(100, '\0'));
+    ASSERT_TRUE(TestHome::writeAll(other, module));
+
+    // The .vt is a folder.
+    ASSERT_TRUE(QFile::remove(home.bookmarks()));
+    ASSERT_TRUE(QDir().mkpath(home.bookmarks()));
+    prompter.files.push_back(other);
+    doc->openFromMenu();
+    EXPECT_EQ(prompter.messages(), QStringList{"No bookmark found for vshmain.prx: " + home.bookmarks() +
+                                               " is a folder, not a bookmark file."});
+    EXPECT_TRUE(QFileInfo(home.bookmarks()).isDir()) << "no skeleton tried";
+    EXPECT_FALSE(doc->moduleOpen());
+
+    // BookmarkPath names a file; a relative one lies in the home folder.
+    ASSERT_TRUE(TestHome::writeAll(home.file("marks"), "not a folder"));
+    IniFile(home.config()).write("Config", "BookmarkPath", "marks");
+    restart();
+    prompter.calls.clear();
+    doc->openFromCommandLine(other);
+    EXPECT_EQ(prompter.messages(), QStringList{"No bookmark found for vshmain.prx: the bookmark folder " +
+                                               home.file("marks") + " (BookmarkPath in " + home.config() +
+                                               ") is a file, not a folder."});
+    EXPECT_EQ(TestHome::readAll(home.file("marks")), "not a folder");
+}
+
+TEST_F(OpenTest, AFileNameThatIsNotUtf8IsToldAsSuch)
+{
+    // The name reaches the program as the command line and the file dialog
+    // decode it: U+FFFD for each bad byte.
+    const QByteArray raw = QFile::encodeName(home.file("demo/4.05/")) + "vsh\xFFmain.prx";
+    {
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        const QByteArray bytes = TestHome::readAll(home.module4());
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+    }
+    // Qt can not name it to remove it with the home.
+    const auto removeRaw = qScopeGuard([&] { ::unlink(raw.constData()); });
+    const QString decoded = QFile::decodeName(raw);
+    ASSERT_TRUE(decoded.contains(QChar::ReplacementCharacter));
+    const QString told = "Can not open " + decoded + ": the name " + QFileInfo(decoded).fileName() +
+                         " is not valid UTF-8";
+
+    doc->openFromCommandLine(decoded);
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().startsWith(told)) << prompter.messages().first().toStdString();
+    EXPECT_FALSE(doc->moduleOpen());
+
+    // From the menu the open module stays open.
+    doc->openFromCommandLine(home.module5());
+    prompter.calls.clear();
+    prompter.files.push_back(decoded);
+    doc->openFromMenu();
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().startsWith(told));
+    EXPECT_TRUE(doc->moduleOpen());
+    EXPECT_EQ(doc->prxversion(), "5.00");
+
+    // A name with U+FFFD that no entry has is simply missing.
+    prompter.calls.clear();
+    doc->openFromCommandLine(home.file("demo/4.05/gone") + QChar::ReplacementCharacter + ".prx");
+    EXPECT_TRUE(prompter.messages().first().startsWith("File not found: "));
 }
 
 } // namespace

@@ -32,12 +32,15 @@ TEST(StartUp, ReadsFirmwareViewModeAndBookmarkFolder)
         {"[Config]\nFirmware=4.05,5.00,\nExpertmode=1\nBookmarkPath=\n", {"4.05", "5.00", ""}, true, ""},
         {"[Config]\nExpertmode=yes\nBookmarkPath=/srv/marks\n", {"Default"}, true, "/srv/marks"},
         {"[Config]\n", {"Default"}, true, ""},
+        {"[Config]\nBookmarkPath=marks/vt\n", {"Default"}, true, "<home>/marks/vt"},
     };
     for (const auto &c : cases) {
         StartUp s(c.config);
         EXPECT_EQ(s.doc->settings().FirmwareList(), c.firmware);
         EXPECT_EQ(s.doc->settings().ExpertFlag(), c.expert);
-        const QString expected = *c.folder ? QString::fromLatin1(c.folder) : s.dir.filePath("bookmarks");
+        // A relative folder lies in the home folder, whatever the current folder.
+        QString expected = *c.folder ? QString::fromLatin1(c.folder) : s.dir.filePath("bookmarks");
+        expected.replace("<home>", s.dir.path());
         EXPECT_EQ(s.doc->settings().bookmarkFolder(), expected);
     }
 }

@@ -133,6 +133,17 @@ TEST_F(SearchWindowTest, TypeChangeAndKeystrokes)
     key->setText("-12");
     chooseType("Integer");
     EXPECT_EQ(key->text(), "-12");
+    // A key of the new type stays whole, longer than that type's usual key too.
+    chooseType("Float");
+    key->setText("-12345.67");
+    chooseType("Integer");
+    EXPECT_EQ(key->text(), "-12345.67");
+    chooseType("Float");
+    EXPECT_EQ(key->text(), "-12345.67");
+    key->setText("1e5");
+    chooseType("Integer");
+    EXPECT_EQ(key->text(), "") << "no Integer: cleared";
+    EXPECT_EQ(key->maxLength(), 6);
     key->clear();
     QTest::keyClicks(key, "-327x68");
     EXPECT_EQ(key->text(), "-32768") << "a negative five-digit integer fits";

@@ -1,6 +1,8 @@
 #include "tests/support/littleendian.h"
 #include "app/mainwindow.h"
 #include "common/inifile.h"
+#include "document/gzipcodec.h"
+#include "document/modulepacker.h"
 #include "document/prxdocument.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
@@ -14,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 #include <QtEndian>
@@ -292,6 +295,126 @@ TEST_F(VshToolWindowTest, ASectionWithoutListsKeepsTheDesignTexts)
     EXPECT_EQ(control<QComboBox>("cmbMain")->count(), 7);
     EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
     EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Checked);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VshToolWindowTest, FillingTheCategoryListsWritesNothing)
+{
+    // Record 0 ("Network Update", selected by every fill) holds Video: a fill
+    // that wrote the "Settings" it shows first would put 0 there.
+    QByteArray bytes = module();
+    qToLittleEndian<quint32>(3, bytes.data() + kBeginOffset);
+    ASSERT_TRUE(TestHome::writeAll(home.module5(), bytes));
+    open(home.module5());
+    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Video");
+    menuItem()->trigger();
+    menuItem()->trigger();
+    ASSERT_TRUE(doc->versionEnter("5.00"));
+    const qsizetype records = 16 * DemoFixture::subMenuItems().size();
+    EXPECT_EQ(module().mid(kBeginOffset, records), bytes.mid(kBeginOffset, records))
+        << "opening, the menu item and a reload only read";
+    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Video");
+}
+
+TEST_F(VshToolWindowTest, ColoursAreReadOnlyWhenTheSectionGivesRFontStart)
+{
+    for (const char *missing : {"Default", "DEFAULT", "default"}) {
+        SCOPED_TRACE(missing);
+        IniFile(home.bookmarks()).write("5.00", "RFontStart", QLatin1String(missing));
+        doc->closeModule();
+        window.reset();
+        doc = std::make_unique<PrxDocument>(home.path(), prompter);
+        window = std::make_unique<MainWindow>(*doc);
+        doc->startUp();
+        prompter.calls.clear();
+        open(home.module5());
+        EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+        EXPECT_EQ(swatch("infopic(11)")->colour(), SwatchView::NoColour) << "no table was read";
+    }
+}
+
+TEST_F(VshToolWindowTest, AVersionWithASuffixReadsTheWaveTables)
+{
+    // The same section under "5.00M33": its leading number is 5.00.
+    QByteArray vt = TestHome::readAll(home.bookmarks());
+    vt.replace("[5.00]", "[5.00M33]");
+    ASSERT_TRUE(TestHome::writeAll(home.bookmarks(), vt));
+    IniFile(home.config()).write("Config", "Firmware", "4.05,5.00M33");
+    doc->closeModule();
+    window.reset();
+    doc = std::make_unique<PrxDocument>(home.path(), prompter);
+    window = std::make_unique<MainWindow>(*doc);
+    doc->startUp();
+
+    open(home.module5());
+    ASSERT_EQ(doc->prxversion(), "5.00M33");
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+    EXPECT_TRUE(control("Option3")->isEnabled());
+    EXPECT_TRUE(control("Option4")->isEnabled());
+    EXPECT_EQ(swatch("WavePic(11)")->colour(), (Rgb{255, 235, 159}));
+    EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "0.75");
+
+    // Categories go where the colours go: the module as opened, not its working copy.
+    const qint64 third = kBeginOffset + 32;
+    auto *sub = control<QComboBox>("cmbSub");
+    auto *main = control<QComboBox>("cmbMain");
+    sub->setCurrentIndex(2);
+    emit sub->activated(2);
+    QTest::mouseClick(control("chkEditMain"), Qt::LeftButton);
+    main->setCurrentIndex(4);
+    emit main->activated(4);
+    EXPECT_EQ(module().mid(third, 4), QByteArray::fromHex("04000000"));
+    EXPECT_EQ(TestHome::readAll(doc->workingCopyPath()).mid(third, 4), QByteArray::fromHex("00000000"));
+}
+
+TEST_F(VshToolWindowTest, AFailedOpenLeavesNoModuleOnShow)
+{
+    // A packed module of a size no section records.
+    QByteArray plain = DemoFixture::plainModule("4.05");
+    plain.append(QByteArray(100, '\0'));
+    const auto packed = ModulePacker::assemble(DemoFixture::headerTemplate("4.05"), GzipCodec::compress(plain),
+                                               plain.size());
+    ASSERT_TRUE(packed);
+    const QString other = home.file("packed.prx");
+
+    for (const auto unpack : {Prompter::Answer::Yes, Prompter::Answer::No}) {
+        SCOPED_TRACE(unpack == Prompter::Answer::Yes ? "unpacked, no version" : "not unpacked");
+        ASSERT_TRUE(TestHome::writeAll(other, *packed));
+        open(home.module5());
+        ASSERT_TRUE(tool()->isVisible());
+        ASSERT_TRUE(control("cmdExportColours")->isEnabled());
+        prompter.calls.clear();
+        prompter.files.push_back(other);
+        prompter.answers.push_back(unpack);
+        window->findChild<QAction *>("menuOpenPRX")->trigger();
+        if (unpack == Prompter::Answer::Yes) {
+            EXPECT_TRUE(prompter.messages().contains("No bookmark found for packed.prx       "))
+                << prompter.messages().join('|').toStdString();
+        }
+
+        EXPECT_FALSE(doc->moduleOpen());
+        EXPECT_EQ(window->windowTitle(), "VantorEditor by VT");
+        for (int i = 2; i <= 3; ++i) {
+            const QString text = window->findChild<QLabel *>(QStringLiteral("statBar(%1)").arg(i))->text();
+            EXPECT_TRUE(text == "Bookmark:" || text == "Filesize:") << text.toStdString();
+        }
+        EXPECT_FALSE(window->findChild<QMenu *>("mypopup")->isEnabled());
+        EXPECT_EQ(doc->model().count(), 0) << "no rows of the module before";
+        EXPECT_FALSE(menuItem()->isEnabled());
+        EXPECT_FALSE(tool()->isVisible());
+        EXPECT_FALSE(control("cmdExportColours")->isEnabled());
+        EXPECT_FALSE(control("cmdImportColours")->isEnabled());
+        EXPECT_EQ(swatch("infopic(11)")->colour(), SwatchView::NoColour);
+        EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "");
+        // The next module fills it again.
+        doc->openFromCommandLine(home.module5());
+        EXPECT_TRUE(control("cmdExportColours")->isEnabled());
+        EXPECT_EQ(swatch("infopic(11)")->colour(), (Rgb{255, 229, 127}));
+        doc->closeModule();
+    }
 }
 
 } // namespace

@@ -224,16 +224,24 @@ TEST(ModuleNames, BaseNameAndWorkingCopyNameForAnyModuleName)
     EXPECT_EQ(ModuleFiles::freeWorkingCopyPath(at("ab")), at("ab.work.bin")) << "a dangling link is taken too";
 }
 
-TEST(FirmwareVersion, GenerationIsTheNumberBeforeThePoint)
+TEST(FirmwareVersion, EveryDecisionReadsTheLeadingNumber)
 {
-    const struct { const char *text; std::optional<int> generation; bool scrambled; } cases[] = {
-        {"5.00", 5, true},   {" 5.00", 5, true}, {"5.00M33", 5, true}, {"6.20 ", 6, true}, {"10.0", 10, true},
-        {"4.05", 4, false},  {"5", 5, true},     {"", {}, false},      {"Default", {}, false},
-        {"-5.00", {}, false}, {".5", {}, false},
-    };
+    // Scrambled from generation 5, wave tables from value 5.0: both of the one leading number.
+    const struct { const char *text; std::optional<int> generation; std::optional<double> value; bool scrambled, waves; }
+        cases[] = {
+            {"5.00", 5, 5.0, true, true},        {" 5.00", 5, 5.0, true, true},     {"5.00M33", 5, 5.0, true, true},
+            {"5.50 GEN-D3", 5, 5.5, true, true}, {"6.20 ", 6, 6.2, true, true},     {"10.0", 10, 10.0, true, true},
+            {"5", 5, 5.0, true, true},           {"5.", 5, 5.0, true, true},        {"4.99", 4, 4.99, false, false},
+            {"4.05", 4, 4.05, false, false},     {"3.71M33-4", 3, 3.71, false, false},
+            {"", {}, {}, false, false},          {"Default", {}, {}, false, false}, {"-5.00", {}, {}, false, false},
+            {".5", {}, {}, false, false},        {"M33 5.00", {}, {}, false, false},
+        };
     for (const auto &c : cases) {
-        EXPECT_EQ(Firmware::generation(c.text), c.generation) << c.text;
-        EXPECT_EQ(Firmware::isScrambled(c.text), c.scrambled) << c.text;
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(Firmware::generation(c.text), c.generation);
+        EXPECT_EQ(Firmware::value(c.text), c.value);
+        EXPECT_EQ(Firmware::isScrambled(c.text), c.scrambled);
+        EXPECT_EQ(Firmware::hasWaveTables(c.text), c.waves);
     }
 }
 

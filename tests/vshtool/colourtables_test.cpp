@@ -110,8 +110,6 @@ TEST_F(ColourTablesTest, ColourAndCategoryFiles)
     ASSERT_TRUE(doc->versionEnter(kVersion4));
     EXPECT_EQ(VshFiles::colourFile(*doc), ModuleFiles::Held);
     EXPECT_EQ(VshFiles::categoryFile(*doc), ModuleFiles::Working);
-    EXPECT_FALSE(VshFiles::numericVersion("5.00M33"));
-    EXPECT_FALSE(VshFiles::hasWaveTables("4.99"));
 }
 
 TEST_F(ColourTablesTest, AFailedReadKeepsWhatWasReadBefore)

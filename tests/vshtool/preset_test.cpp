@@ -104,6 +104,17 @@ TEST_F(PresetTest, ImportingIsAllOrNothing)
              auto a = o["option"].toArray(); auto m = a[0].toObject(); m["red"] = 1e300; a[0] = m; o["option"] = a; },
          "\"option\", January: \"red\" is missing or not a number"},
         {"another file", [](QJsonObject &o) { o["format"] = "something"; }, "it is not a colour preset"},
+        {"a later format", [](QJsonObject &o) { o["formatVersion"] = 2; },
+         "its format version 2 is unknown: this program reads version 1"},
+        {"no format version", [](QJsonObject &o) { o.remove("formatVersion"); }, "it names no \"formatVersion\""},
+        {"an unknown table", [](QJsonObject &o) { o["waveMiddle"] = o["waveBack"]; },
+         "it holds \"waveMiddle\", which is no table this program knows"},
+        {"an unknown month", [](QJsonObject &o) {
+             auto a = o["option"].toArray(); auto m = a[3].toObject(); m["month"] = "Smarch"; a[3] = m; o["option"] = a; },
+         "\"option\", April: the month \"Smarch\" is unknown"},
+        {"months out of order", [](QJsonObject &o) {
+             auto a = o["font"].toArray(); const auto first = a[0]; a[0] = a[1]; a[1] = first; o["font"] = a; },
+         "\"font\": \"February\" stands where January belongs"},
     };
     for (const Case &c : cases) {
         QJsonObject spoilt = root;
@@ -111,6 +122,7 @@ TEST_F(PresetTest, ImportingIsAllOrNothing)
         ASSERT_TRUE(TestHome::writeAll(home.file("bad.json"), QJsonDocument(spoilt).toJson()));
         const QString why = PresetTransfer::importFrom(*tool, home.file("bad.json"), notes);
         EXPECT_TRUE(why.contains(QLatin1String(c.why))) << c.name << ": " << why.toStdString();
+        EXPECT_EQ(TestHome::readAll(home.module5()), before) << c.name;
     }
     ASSERT_TRUE(TestHome::writeAll(home.file("bad.json"), "{\"format\": \"vantor-colours\", "));
     EXPECT_TRUE(PresetTransfer::importFrom(*tool, home.file("bad.json"), notes).contains("is not JSON"));
