@@ -126,11 +126,20 @@ void KestrinWindow::Command1_Click()
     options.modulePath = m_module->text().trimmed();
     const ConversionReport report = HbkConverter::convert(m_path->text(), m_firmware->text(), options);
     if (report.ok) {
-        m_status->setText(report.statusLine());
+        showStatus(report.statusLine());
     } else {
-        m_status->setText(QStringLiteral("Nothing converted."));
+        showStatus(QStringLiteral("Nothing converted."));
         showFailure(report.message);
     }
+}
+
+void KestrinWindow::showStatus(const QString &text)
+{
+    m_status->setText(text);
+    // A summary of several lines makes the window taller rather than squeezing the boxes above it.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void KestrinWindow::Command2_Click()

@@ -36,6 +36,8 @@ protected:
     virtual QString chooseModuleFile(const QString &startFolder);
 
 private:
+    void showStatus(const QString &text);
+
     QLineEdit *m_path = nullptr;
     QLineEdit *m_firmware = nullptr;
     QCheckBox *m_expand = nullptr;
