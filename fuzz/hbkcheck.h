@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -76,8 +77,8 @@ inline QString check(const QByteArray &bytes, const QString &folder)
             };
             const QString type = field("type");
             const QString length = field("length");
-            bool whole = false;
-            length.toULongLong(&whole);
+            const bool whole = !length.isEmpty()
+                               && std::all_of(length.begin(), length.end(), [](QChar c) { return c.isDigit(); });
             const bool lengthFits = type == QLatin1String("String")
                                         ? whole || length.isEmpty() || length == QLatin1String("Invalid")
                                         : length == QLatin1String("0");
