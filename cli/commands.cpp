@@ -11,7 +11,7 @@ const std::vector<CliCommand> &cliCommands()
         {"unpack", "vantor unpack FILE -o OUT", unpackCommand},
         {"colors", "vantor colors MODULE [--version V] --export FILE.json | --import FILE.json", colorsCommand},
         {"search", "vantor search FILE (--float X | --int N | --string TEXT)", searchCommand},
-        {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--expand-arrays]", hbk2vtCommand},
+        {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--module MODULE] [--expand-arrays]", hbk2vtCommand},
     };
     return commands;
 }

@@ -6,22 +6,27 @@
 #include "converter/hbkfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
 
 using SkipReason = ConversionReport::SkipReason;
+using ArrayReason = ConversionReport::ArrayReason;
 
 QString quoted(const QString &path)
 {
     return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
 }
 
-// Strict hexadecimal digits to a number; nullopt for anything else. Values
-// beyond 64 bits are out of range rather than not hexadecimal.
+// Hexadecimal digits to a number. Values beyond 64 bits have no value.
 struct HexValue
 {
     bool hex = false;
@@ -39,6 +44,16 @@ HexValue parseHex(const QString &text)
     if (ok)
         result.value = v;
     return result;
+}
+
+// "0x108" gives "108", and blanks around hex digits go: the editor reads
+// offsets as bare hex digits. Any other text is kept as it is.
+QString bareHex(const QString &text)
+{
+    QString t = text.trimmed();
+    if (t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X'))
+        t = t.mid(2);
+    return HexText::convert(t).isNumber() ? t : text;
 }
 
 // A line break inside a description would split the key's line in the .vt file.
@@ -61,6 +76,34 @@ ConversionReport failure(ConversionReport report, const QString &message)
     report.ok = false;
     report.message = message;
     return report;
+}
+
+// The size of the module the bookmarks are for, or why it can not give one.
+struct ModuleSize
+{
+    qint64 size = -1;
+    QString problem;
+};
+
+ModuleSize moduleSizeOf(const QString &path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {-1, errno == ENOENT ? QStringLiteral("does not exist") : QString::fromLocal8Bit(std::strerror(errno))};
+    if (S_ISDIR(st.st_mode))
+        return {-1, QStringLiteral("is a folder")};
+    // Reading a pipe or a device could block or never end.
+    if (!S_ISREG(st.st_mode))
+        return {-1, QStringLiteral("is not a regular file")};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {-1, QStringLiteral("cannot be read (%1)").arg(file.errorString())};
+    // The editor unpacks a module without "ELF" at bytes 1 to 3 before it
+    // looks for the version, so the size as it stands would never be found.
+    if (file.read(4).mid(1) != "ELF")
+        return {-1, QStringLiteral("is not a plain module (bytes 1 to 3 are not \"ELF\"): if it is packed, open it "
+                                   "once in VantorEditor, which unpacks it, and name it again")};
+    return {file.size(), QString()};
 }
 
 } // namespace
@@ -106,76 +149,85 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
                                    .arg(HbkFile::HeaderSize));
     }
 
+    qint64 prxSize = -1;
+    if (!options.modulePath.isEmpty()) {
+        const ModuleSize module = moduleSizeOf(options.modulePath);
+        if (!module.problem.isEmpty())
+            return failure(report, QStringLiteral("Cannot convert %1: the module %2 %3.")
+                                       .arg(quoted(hbkPath), quoted(options.modulePath), module.problem));
+        prxSize = module.size;
+        report.moduleName = QFileInfo(options.modulePath).fileName();
+    }
+
     std::vector<VtEntries::Entry> entries;
     // Counted beyond the cap but not built, so the message can give the whole count.
     quint64 total = 0;
     const quint64 cap = options.expandArrays ? quint64(MaxExpandedEntries) : std::numeric_limits<quint64>::max();
     report.recordsRead = int(hbk.records().size());
     for (const HbkRecord &record : hbk.records()) {
-        const auto skip = [&](SkipReason reason) { report.skipped.push_back({record.number, reason}); };
         if (record.empty) {
-            skip(SkipReason::Empty);
+            report.skipped.push_back({record.number, SkipReason::Empty});
             continue;
         }
-        const HexValue offset = parseHex(record.offsetText);
-        if (!offset.hex) {
-            skip(SkipReason::OffsetNotHex);
-            continue;
-        }
-        const HexValue size = parseHex(record.sizeText);
-        if (!size.hex) {
-            skip(SkipReason::SizeNotHex);
-            continue;
-        }
-        if (!offset.value || !size.value) {
-            skip(SkipReason::OutOfRange);
-            continue;
-        }
+        const QString offsetText = bareHex(record.offsetText);
+        const QString sizeText = bareHex(record.sizeText);
+        const HexValue size = parseHex(sizeText);
 
         VtEntries::Entry entry;
         entry[VtEntries::Description] = singleLine(record.description);
-        entry[VtEntries::Offset] = record.offsetText;
+        // Copied as it stands: a text that is no offset shows as such in the editor's list.
+        entry[VtEntries::Offset] = offsetText;
         entry[VtEntries::File] = QStringLiteral("1");
-        if (*size.value == 4) {
+        if (size.value == 4u) {
             entry[VtEntries::Type] = QStringLiteral("Float");
             entry[VtEntries::Length] = QStringLiteral("0");
-        } else if (*size.value == 2) {
+        } else if (size.value == 2u) {
             entry[VtEntries::Type] = QStringLiteral("Integer");
             entry[VtEntries::Length] = QStringLiteral("0");
         } else {
             entry[VtEntries::Type] = QStringLiteral("String");
-            entry[VtEntries::Length] = QString::number(*size.value);
+            // A size that is no number gives the hex conversion's "Invalid",
+            // a Len the editor neither reads nor writes by.
+            entry[VtEntries::Length] =
+                size.value ? QString::number(*size.value) : HexText::convert(sizeText).text();
         }
 
         quint64 count = 1;
         if (options.expandArrays) {
             // A count that is missing or not hexadecimal leaves the record a single bookmark.
-            if (const HexValue c = parseHex(record.countText); c.hex)
+            if (const HexValue c = parseHex(bareHex(record.countText)); c.hex)
                 count = c.value.value_or(std::numeric_limits<quint64>::max());
         }
-        if (count <= 1) {
-            if (++total <= cap)
-                entries.push_back(std::move(entry));
-            continue;
+        if (count > 1) {
+            const HexValue offset = parseHex(offsetText);
+            std::optional<ArrayReason> whole;
+            if (count > quint64(MaxArrayCount))
+                whole = ArrayReason::CountTooLarge;
+            else if (!offset.value || !size.value
+                     || (*size.value != 0
+                         && (count - 1) > (std::numeric_limits<quint64>::max() - *offset.value) / *size.value))
+                whole = ArrayReason::NoNumericPlace;
+            if (whole) {
+                report.unexpanded.push_back({record.number, *whole});
+                count = 1;
+            } else {
+                total += count;
+                if (total > cap)
+                    continue;
+                for (quint64 j = 0; j < count; ++j) {
+                    VtEntries::Entry element = entry;
+                    element[VtEntries::Description] = entry[VtEntries::Description] + QStringLiteral(" [%1]").arg(j);
+                    element[VtEntries::Offset] = hexOffset(*offset.value + j * *size.value, offsetText.size());
+                    entries.push_back(std::move(element));
+                }
+                continue;
+            }
         }
-        if (count > quint64(MaxArrayCount)) {
-            skip(SkipReason::ArrayTooLarge);
-            continue;
-        }
-        if (*size.value != 0 && (count - 1) > (std::numeric_limits<quint64>::max() - *offset.value) / *size.value) {
-            skip(SkipReason::OutOfRange);
-            continue;
-        }
-        total += count;
-        if (total > cap)
-            continue;
-        for (quint64 j = 0; j < count; ++j) {
-            VtEntries::Entry element = entry;
-            element[VtEntries::Description] = entry[VtEntries::Description] + QStringLiteral(" [%1]").arg(j);
-            element[VtEntries::Offset] = hexOffset(*offset.value + j * *size.value, record.offsetText.size());
-            entries.push_back(std::move(element));
-        }
+        if (++total <= cap)
+            entries.push_back(std::move(entry));
     }
+    if (hbk.trailingBytes() > 0)
+        report.skipped.push_back({report.recordsRead + 1, SkipReason::CutShort});
 
     if (total > cap)
         return failure(report, QStringLiteral("Cannot convert %1: expanding its arrays gives %2 bookmarks, more than "
@@ -185,11 +237,20 @@ ConversionReport HbkConverter::convert(const QString &hbkPath, const QString &se
                                    .arg(MaxExpandedEntries));
 
     IniFile vt(report.outputPath);
-    using enum VtEntries::Field;
-    if (!VtEntries::write(vt, section, entries, {Description, Offset, Type, Length, File}))
+    {
+        IniFile::Batch batch(vt);
+        if (prxSize >= 0)
+            vt.write(section, QStringLiteral("PRXSize"), QString::number(prxSize));
+        using enum VtEntries::Field;
+        VtEntries::write(vt, section, entries, {Description, Offset, Type, Length, File});
+    }
+    if (!vt.lastError().ok())
         return failure(report, vt.lastError().text());
 
     report.ok = true;
     report.entriesWritten = int(entries.size());
+    // A PRXSize the section held before stays, and serves the editor as well.
+    if (const QString kept = vt.read(section, QStringLiteral("PRXSize")); kept != IniFile::Missing)
+        report.prxSize = kept;
     return report;
 }

@@ -14,6 +14,9 @@ public:
     {
         // A record whose count field is above 1 becomes that many entries.
         bool expandArrays = false;
+        // The module the bookmarks are for: its size becomes the section's
+        // PRXSize, by which the editor finds the version. Empty: none named.
+        QString modulePath;
     };
 
     static constexpr int MaxArrayCount = 4096;
@@ -22,10 +25,11 @@ public:
     // conversion fails and writes nothing.
     static constexpr int MaxExpandedEntries = 65536;
 
-    // Writes `offset` = the number of entries written, then per entry the keys
-    // description, offset, type, length and file, all in one atomic write of
-    // the .vt file. Keys of the section not written here, and every other
-    // section, stay as they were. On failure nothing is written.
+    // Writes `PRXSize` when a module is named, `offset` = the number of
+    // entries written, then per entry the keys description, offset, type,
+    // length and file, all in one atomic write of the .vt file. Every record
+    // with a description gives an entry. Keys of the section not written here,
+    // and every other section, stay as they were. On failure nothing is written.
     static ConversionReport convert(const QString &hbkPath, const QString &section, const Options &options);
 
     // vshmain.hbk gives vshmain.vt: the last three characters replaced by

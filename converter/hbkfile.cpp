@@ -54,6 +54,12 @@ HbkFile HbkFile::read(const QString &path)
         result.m_error = QStringLiteral("it is a folder");
         return result;
     }
+    // Reading a pipe or a device could block or never end.
+    if (!info.isFile()) {
+        result.m_status = Status::Unreadable;
+        result.m_error = QStringLiteral("it is not a regular file");
+        return result;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.m_status = Status::Unreadable;
@@ -66,6 +72,7 @@ HbkFile HbkFile::read(const QString &path)
         return result;
     }
     const qint64 count = (size - HeaderSize) / RecordSize;
+    result.m_trailing = (size - HeaderSize) % RecordSize;
     if (!file.seek(HeaderSize)) {
         result.m_status = Status::Unreadable;
         result.m_error = file.errorString();

@@ -6,7 +6,8 @@
 #include <vector>
 
 // A bookmark file of a hex editor (.hbk): a 448-byte header, then 656-byte
-// records. Every whole record is read; a trailing partial record is ignored.
+// records. Every whole record is read; a trailing partial record is not, and
+// its length is told.
 class HbkFile
 {
 public:
@@ -21,6 +22,8 @@ public:
     // The system's cause when the status is Unreadable.
     const QString &errorString() const { return m_error; }
     const std::vector<HbkRecord> &records() const { return m_records; }
+    // The bytes after the last whole record: a record cut short.
+    qint64 trailingBytes() const { return m_trailing; }
 
     static HbkRecord decode(const char *record, int number);
 
@@ -28,4 +31,5 @@ private:
     Status m_status = Status::Ok;
     QString m_error;
     std::vector<HbkRecord> m_records;
+    qint64 m_trailing = 0;
 };

@@ -32,7 +32,6 @@ KestrinWindow::KestrinWindow(QWidget *parent)
     auto *browse = new QPushButton(QStringLiteral("..."), frame);
     browse->setObjectName(QStringLiteral("Command2"));
     browse->setToolTip(QStringLiteral("Browse for the .hbk file"));
-    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 24);
     prompt->setBuddy(m_path);
 
     auto *firmwareLabel = new QLabel(QStringLiteral("Firmware:"), frame);
@@ -45,10 +44,24 @@ KestrinWindow::KestrinWindow(QWidget *parent)
     m_expand->setObjectName(QStringLiteral("chkExpand"));
     m_expand->setToolTip(QStringLiteral("Turn a bookmark with a count above 1 into one entry per element"));
 
+    auto *moduleLabel = new QLabel(QStringLiteral("Module the bookmarks are for (its size becomes PRXSize):"), frame);
+    moduleLabel->setObjectName(QStringLiteral("Label3"));
+    m_module = new QLineEdit(frame);
+    m_module->setObjectName(QStringLiteral("Text3"));
+    m_module->setPlaceholderText(QStringLiteral("none: the section gets no PRXSize"));
+    moduleLabel->setBuddy(m_module);
+    auto *chooseModule = new QPushButton(QStringLiteral("&Module..."), frame);
+    chooseModule->setObjectName(QStringLiteral("cmdModule"));
+    chooseModule->setToolTip(QStringLiteral("Choose the module these bookmarks are for"));
+
+    // Both buttons take the width of the wider one, so the two paths line up.
     auto *grid = new QGridLayout(frame);
     grid->addWidget(prompt, 0, 0, 1, 2);
     grid->addWidget(m_path, 1, 0);
     grid->addWidget(browse, 1, 1);
+    grid->addWidget(moduleLabel, 3, 0, 1, 2);
+    grid->addWidget(m_module, 4, 0);
+    grid->addWidget(chooseModule, 4, 1);
     auto *firmwareRow = new QHBoxLayout;
     firmwareRow->addWidget(firmwareLabel);
     firmwareRow->addWidget(m_firmware);
@@ -84,18 +97,21 @@ KestrinWindow::KestrinWindow(QWidget *parent)
 
     connect(convert, &QPushButton::clicked, this, &KestrinWindow::Command1_Click);
     connect(browse, &QPushButton::clicked, this, &KestrinWindow::Command2_Click);
-    // Enter in either box converts, as a dialog's default button would.
-    connect(m_path, &QLineEdit::returnPressed, this, &KestrinWindow::Command1_Click);
-    connect(m_firmware, &QLineEdit::returnPressed, this, &KestrinWindow::Command1_Click);
+    connect(chooseModule, &QPushButton::clicked, this, &KestrinWindow::cmdModule_Click);
+    // Enter in any box converts, as a dialog's default button would.
+    for (QLineEdit *edit : {m_path, m_firmware, m_module})
+        connect(edit, &QLineEdit::returnPressed, this, &KestrinWindow::Command1_Click);
 
     setMinimumWidth(sizeHint().width());
 }
 
-void KestrinWindow::setInput(const QString &hbkPath, const QString &firmware, bool expandArrays)
+void KestrinWindow::setInput(const QString &hbkPath, const QString &firmware, bool expandArrays,
+                             const QString &modulePath)
 {
     m_path->setText(hbkPath);
     m_firmware->setText(firmware);
     m_expand->setChecked(expandArrays);
+    m_module->setText(modulePath);
 }
 
 QString KestrinWindow::statusText() const
@@ -107,13 +123,23 @@ void KestrinWindow::Command1_Click()
 {
     HbkConverter::Options options;
     options.expandArrays = m_expand->isChecked();
+    options.modulePath = m_module->text().trimmed();
     const ConversionReport report = HbkConverter::convert(m_path->text(), m_firmware->text(), options);
     if (report.ok) {
-        m_status->setText(report.statusLine());
+        showStatus(report.statusLine());
     } else {
-        m_status->setText(QStringLiteral("Nothing converted."));
+        showStatus(QStringLiteral("Nothing converted."));
         showFailure(report.message);
     }
+}
+
+void KestrinWindow::showStatus(const QString &text)
+{
+    m_status->setText(text);
+    // A summary of several lines makes the window taller rather than squeezing the boxes above it.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void KestrinWindow::Command2_Click()
@@ -127,6 +153,20 @@ void KestrinWindow::Command2_Click()
         m_path->setText(QDir::toNativeSeparators(chosen));
 }
 
+void KestrinWindow::cmdModule_Click()
+{
+    // Beside the module already chosen, else beside the .hbk file, else in the program's folder.
+    QString start = QCoreApplication::applicationDirPath();
+    for (const QLineEdit *edit : {m_path, m_module}) {
+        const QFileInfo file(edit->text().trimmed());
+        if (!edit->text().trimmed().isEmpty() && file.dir().exists())
+            start = file.absolutePath();
+    }
+    const QString chosen = chooseModuleFile(start);
+    if (!chosen.isEmpty())
+        m_module->setText(QDir::toNativeSeparators(chosen));
+}
+
 void KestrinWindow::showFailure(const QString &message)
 {
     QMessageBox::warning(this, Title, message);
@@ -136,4 +176,10 @@ QString KestrinWindow::chooseInputFile(const QString &startFolder)
 {
     return QFileDialog::getOpenFileName(this, QStringLiteral("Open HBK file"), startFolder,
                                         QStringLiteral("HBK files (*.hbk *.HBK)"));
+}
+
+QString KestrinWindow::chooseModuleFile(const QString &startFolder)
+{
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Module the bookmarks are for"), startFolder,
+                                        QStringLiteral("PRX files (*.prx *.PRX);;All files (*)"));
 }

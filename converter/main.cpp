@@ -49,8 +49,13 @@ int main(int argc, char **argv)
     const QCommandLineOption expandOption(QStringLiteral("expand-arrays"),
                                           QStringLiteral("Turn a bookmark with a count above 1 into one entry per "
                                                          "element."));
+    const QCommandLineOption moduleOption(QStringLiteral("module"),
+                                          QStringLiteral("The module the bookmarks are for: its size becomes the "
+                                                         "section's PRXSize, by which VantorEditor finds the version."),
+                                          QStringLiteral("module"));
     parser.addOption(convertOption);
     parser.addOption(firmwareOption);
+    parser.addOption(moduleOption);
     parser.addOption(expandOption);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The .hbk file to show in the window."),
                                  QStringLiteral("[file]"));
@@ -73,6 +78,7 @@ int main(int argc, char **argv)
 
     HbkConverter::Options options;
     options.expandArrays = parser.isSet(expandOption);
+    options.modulePath = parser.value(moduleOption);
     if (parser.isSet(convertOption)) {
         const ConversionReport report =
             HbkConverter::convert(parser.value(convertOption), parser.value(firmwareOption), options);
@@ -85,7 +91,7 @@ int main(int argc, char **argv)
     }
 
     KestrinWindow kestrin;
-    kestrin.setInput(positional.value(0), parser.value(firmwareOption), options.expandArrays);
+    kestrin.setInput(positional.value(0), parser.value(firmwareOption), options.expandArrays, options.modulePath);
     kestrin.show();
     return app->exec();
 }

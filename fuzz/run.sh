@@ -8,9 +8,11 @@ seconds=${1:-60}
 ./deps.sh clang libclang-rt-14-dev
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVANTOR_FUZZ=ON -DVANTOR_SANITIZE=ON -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF >/dev/null
-cmake --build build-fuzz
+targets=$(sed -n 's/^vantor_fuzzer(\([a-z_]*\).*/\1/p' fuzz/CMakeLists.txt)
+# The fuzz targets and what they link, not the programs and the rest of the tree.
+cmake --build build-fuzz --target $targets
 status=0
-for target in $(sed -n 's/^vantor_fuzzer(\([a-z_]*\).*/\1/p' fuzz/CMakeLists.txt); do
+for target in $targets; do
   corpus=build-fuzz/corpus/$target
   mkdir -p "$corpus"
   seeds=()

@@ -239,17 +239,20 @@ TEST_F(VantorProcess, Hbk2vtWritesWhatKestrinWrites)
 {
     QTemporaryDir a, b;
     HbkBuilder hbk;
-    hbk.record("Font", "1A0E8", "00000004").record("Wave", "200", "00000004", "3").record("Bad", "xyz", "4");
+    hbk.record("Font", "1A0E8", "00000004").record("Wave", "200", "00000004", "3").record("Odd", "xyz", "4");
     const QString first = hbk.writeTo(a.filePath("vshmain.hbk"));
     const QString second = hbk.writeTo(b.filePath("vshmain.hbk"));
 
-    const Outcome ours = vantor({"hbk2vt", first, "--firmware", "6.60"});
-    const Outcome theirs = run(QStringLiteral(KESTRIN_PATH), {"--convert", second, "--firmware", "6.60"});
+    const QStringList options = {"--firmware", "6.60", "--module", home.module4()};
+    const Outcome ours = vantor(QStringList{"hbk2vt", first} + options);
+    const Outcome theirs = run(QStringLiteral(KESTRIN_PATH), QStringList{"--convert", second} + options);
     ASSERT_EQ(ours.exitCode, 0) << ours.err.toStdString();
     ASSERT_EQ(theirs.exitCode, 0);
     EXPECT_TRUE(TestHome::readAll(a.filePath("vshmain.vt")) == TestHome::readAll(b.filePath("vshmain.vt")));
     EXPECT_EQ(QString(ours.out).replace(a.path(), "DIR"), QString(theirs.out).replace(b.path(), "DIR"));
-    EXPECT_EQ(IniFile(a.filePath("vshmain.vt")).read("6.60", "offset"), "2");
+    IniFile vt(a.filePath("vshmain.vt"));
+    EXPECT_EQ(vt.read("6.60", "offset"), "3");
+    EXPECT_EQ(vt.read("6.60", "PRXSize"), QString::number(DemoFixture::moduleSize("4.05")));
 
     const Outcome missing = vantor({"hbk2vt", a.filePath("none.hbk")});
     EXPECT_EQ(missing.exitCode, 1);

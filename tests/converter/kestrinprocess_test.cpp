@@ -48,15 +48,25 @@ TEST(KestrinProcess, ConvertWritesTheVtFileAndPrintsTheStatus)
     QTemporaryDir dir;
     const QString hbk = HbkBuilder()
                             .record("Font", "1A0E8", "00000004")
-                            .record("Wave", "200", "00000004", "3")
+                            .record("Wave", "0x200", "00000004", "3")
                             .writeTo(dir.filePath("vshmain.hbk"));
+    const QString module = dir.filePath("vshmain.prx");
+    {
+        QFile f(module);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("\x7F" "ELF") + QByteArray(2044, 'm'));
+    }
 
-    const ProcessResult run = kestrin({"--convert", hbk, "--firmware", "6.60", "--expand-arrays"});
+    const ProcessResult run = kestrin({"--convert", hbk, "--firmware", "6.60", "--expand-arrays", "--module", module});
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("Wrote 4 bookmarks to section \"6.60\" of %1.\n").arg(dir.filePath("vshmain.vt")));
+    EXPECT_EQ(run.out, QStringLiteral("Wrote 4 bookmarks to section \"6.60\" of %1, with PRXSize 2048 of vshmain.prx. "
+                                      "VantorEditor reads the bookmarks of vshmain.prx from vshmain.vt in its bookmark "
+                                      "folder.\n")
+                           .arg(dir.filePath("vshmain.vt")));
     EXPECT_TRUE(run.err.isEmpty());
     IniFile vt(dir.filePath("vshmain.vt"));
+    EXPECT_EQ(vt.read("6.60", "PRXSize"), "2048");
     EXPECT_EQ(vt.read("6.60", "offset"), "4");
     EXPECT_EQ(vt.read("6.60", "entry.4.offset"), "208");
 }
@@ -108,6 +118,7 @@ TEST(KestrinProcess, UsageErrorsExitTwo)
         {"--convert", hbk, "--bogus"},
         {"--convert"},
         {"--convert", hbk, "extra.hbk"},
+        {"--convert", hbk, "--module"},
     };
     for (const QStringList &arguments : cases) {
         const ProcessResult run = kestrin(arguments);

@@ -24,6 +24,8 @@ public:
     QStringList failures;
     QStringList browseStarts;
     QString browseAnswer;
+    QStringList moduleStarts;
+    QString moduleAnswer;
 
 protected:
     void showFailure(const QString &message) override { failures << message; }
@@ -31,6 +33,11 @@ protected:
     {
         browseStarts << startFolder;
         return browseAnswer;
+    }
+    QString chooseModuleFile(const QString &startFolder) override
+    {
+        moduleStarts << startFolder;
+        return moduleAnswer;
     }
 };
 
@@ -84,8 +91,48 @@ TEST_F(KestrinWindowTest, ConvertWritesTheTypedSectionAndShowsTheStatus)
     EXPECT_EQ(vt.read("6.20", "entry.2.length"), "32");
     EXPECT_EQ(vt.read("5.00", "offset"), IniFile::Missing);
     EXPECT_EQ(m_window.statusText(),
-              QStringLiteral("Wrote 2 bookmarks to section \"6.20\" of %1. Skipped 1 record of 3: 1 empty.")
+              QStringLiteral("Wrote 2 bookmarks to section \"6.20\" of %1. Skipped 1 record of 3: 1 empty. The section "
+                             "has no PRXSize, so VantorEditor finds no module's version by it: name the module these "
+                             "bookmarks are for (Module..., or --module) and convert again.")
                   .arg(QDir::toNativeSeparators(m_dir.filePath("vshmain.vt"))));
+}
+
+TEST_F(KestrinWindowTest, ModuleChosenGivesTheSectionItsPrxSize)
+{
+    const QString hbk = HbkBuilder().record("Font", "0x1A0E8", "4").writeTo(m_dir.filePath("marks.hbk"));
+    QByteArray module(4096, '\0');
+    module.replace(0, 4, "\x7F" "ELF");
+    const QString prx = m_dir.filePath("vshmain.prx");
+    {
+        QFile f(prx);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(module);
+    }
+    typeInto("Text1", hbk);
+
+    m_window.moduleAnswer = prx;
+    QTest::mouseClick(control<QPushButton>("cmdModule"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("Text3")->text(), QDir::toNativeSeparators(prx));
+    m_window.moduleAnswer.clear();
+    QTest::mouseClick(control<QPushButton>("cmdModule"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("Text3")->text(), QDir::toNativeSeparators(prx)) << "a cancelled choice keeps the module";
+    EXPECT_EQ(m_window.moduleStarts, QStringList({m_dir.path(), m_dir.path()})) << "beside the .hbk, then the module";
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+
+    EXPECT_TRUE(m_window.failures.isEmpty()) << m_window.failures.join('\n').toStdString();
+    IniFile vt(m_dir.filePath("marks.vt"));
+    EXPECT_EQ(vt.read("5.00", "PRXSize"), "4096");
+    EXPECT_EQ(vt.read("5.00", "entry.1.offset"), "1A0E8");
+    EXPECT_EQ(m_window.statusText(),
+              QStringLiteral("Wrote 1 bookmark to section \"5.00\" of %1, with PRXSize 4096 of vshmain.prx. VantorEditor "
+                             "reads the bookmarks of vshmain.prx from vshmain.vt in its bookmark folder.")
+                  .arg(QDir::toNativeSeparators(m_dir.filePath("marks.vt"))));
+
+    typeInto("Text3", m_dir.filePath("gone.prx"));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    ASSERT_EQ(m_window.failures.size(), 1);
+    EXPECT_TRUE(m_window.failures[0].contains("gone.prx\" does not exist")) << m_window.failures[0].toStdString();
+    EXPECT_EQ(m_window.statusText(), "Nothing converted.");
 }
 
 TEST_F(KestrinWindowTest, FailureIsPromptedAndTheStatusDropsTheLastSuccess)
