@@ -326,7 +326,12 @@ bool PrxDocument::SaveVT(const QString &section)
     if (m_currentBookmarkFile.isEmpty())
         return true;
     IniFile &file = bookmarks();
-    return BookmarkSection::save(file, section, m_model.rows()) || m_settings.reportWriteFailure(file);
+    if (!BookmarkSection::save(file, section, m_model.rows()))
+        return m_settings.reportWriteFailure(file);
+    // Only the file of the list in use holds it now.
+    if (section == m_prxversion && file.exists())
+        m_model.markSaved();
+    return true;
 }
 
 bool PrxDocument::unpackCurrentModule()
