@@ -160,7 +160,11 @@ TEST_F(ListDropTest, EveryDifferenceFromTheSavedListIsAskedAbout)
 
         prompter.answers.push_back(Prompter::Answer::Cancel);
         EXPECT_FALSE(doc->exitCheck());
-        ASSERT_EQ(prompter.count("ask"), 1);
+        EXPECT_EQ(prompter.count("ask"), 1);
+        if (prompter.count("ask") != 1) {
+            prompter.answers.clear();
+            continue;
+        }
         EXPECT_EQ(prompter.calls.back().text, kQuestion);
 
         // Yes saves the list: it is then what the bookmark file gives back, and nothing is asked any more.

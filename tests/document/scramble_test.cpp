@@ -1,5 +1,6 @@
 #include "document/toolrunner.h"
 #include "documenttest.h"
+#include "grid/celleditor.h"
 #include "processhelpers.h"
 #include "tools/mkdemo/demofixture.h"
 
@@ -115,6 +116,29 @@ TEST_F(ScrambleRunTest, ADescrambledModuleOfAnotherSizeIsAWorkingCopy)
     EXPECT_EQ(QFileInfo(home.module5()).size(), size);
     EXPECT_EQ(QFileInfo(home.file("demo/vshmain.bin")).size(), size - 64);
     EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "2.5");
+}
+
+TEST_F(ScrambleRunTest, OffsetsOfFile1ReachTheEndOfAWorkingCopyLargerThanTheModule)
+{
+    ASSERT_TRUE(QFile::rename(home.file("scramble"), home.file("real-scramble")));
+    FAKE_TOOL("set -e\nreal='" + home.file("real-scramble").toLocal8Bit() +
+              "'\nif [ \"$1\" = -d ]; then \"$real\" -d \"$2\" \"$3\"; head -c 4096 /dev/zero >> \"$3\"; exit 0; fi\n"
+              "head -c -4096 \"$2\" > \"$2.in\"; \"$real\" -s \"$2.in\" \"$3\"");
+    const qint64 size = DemoFixture::moduleSize("5.00");
+    doc->openFromCommandLine(home.module5());
+    ASSERT_EQ(doc->files().size(ModuleFiles::Working), size + 4096);
+    CellEditor &editor = grid->editor();
+    const QString beyondTheModule = QString::number(size + 0x100, 16).toUpper();
+    grid->place(6600, 210 + 100, GridGeometry::layout(true)); // the Offset cell of row 1, in file 1
+    editor.focusIn();
+    editor.text.clear();
+    for (const QChar c : beyondTheModule) {
+        editor.keyTyped(c.unicode());
+        editor.textChanged(editor.text + c);
+    }
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Offset), beyondTheModule);
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "0");
+    EXPECT_EQ(prompter.count("beep"), 0);
 }
 
 TEST_F(ScrambleRunTest, AScrambledModuleOfAnotherSizeIsSavedAndSaidSo)
