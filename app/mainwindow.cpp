@@ -65,6 +65,7 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
         connect(model, signal, this, &MainWindow::updateTitle);
     connect(model, &QAbstractItemModel::modelReset, this, &MainWindow::updateTitle);
     connect(model, &QAbstractItemModel::dataChanged, this, &MainWindow::updateTitle);
+    connect(model, &BookmarkModel::saved, this, &MainWindow::updateTitle);
     connectShell();
     syncFromDocument();
 }
@@ -270,7 +271,7 @@ SearchWindow *MainWindow::searchWindow()
             m_doc,
             [this](const SearchWindow::Hits &hits) {
                 OffsetDescriptionDialog *dialog = offsetDescription();
-                dialog->setHits(hits.values, hits.offsets, hits.type, hits.file);
+                dialog->setHits(hits.values, hits.offsets, hits.type, hits.file, hits.length);
                 dialog->exec();
             },
             this);

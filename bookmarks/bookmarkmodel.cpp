@@ -1,6 +1,32 @@
 #include "bookmarks/bookmarkmodel.h"
 
+#include "bookmarks/bookmarksection.h"
+
 #include <algorithm>
+
+namespace {
+
+// The cells that the bookmark file keeps for a row. The Value is the
+// module's, compared with the saved value; "#" is only the row's place.
+bool sameEntry(const BookmarkRow::Cells &a, const BookmarkRow::Cells &b)
+{
+    for (int c : {BookmarkRow::Description, BookmarkRow::Offset, BookmarkRow::Type, BookmarkRow::Len,
+                  BookmarkRow::File})
+        if (a[size_t(c)] != b[size_t(c)])
+            return false;
+    return true;
+}
+
+std::vector<BookmarkRow::Cells> cellsOf(const std::vector<BookmarkRow> &rows)
+{
+    std::vector<BookmarkRow::Cells> cells;
+    cells.reserve(rows.size());
+    for (const BookmarkRow &row : rows)
+        cells.push_back(row.cells);
+    return cells;
+}
+
+} // namespace
 
 QString BookmarkModel::caption(int column)
 {
@@ -59,23 +85,37 @@ void BookmarkModel::setSavedValue(int row, const QString &text)
 
 void BookmarkModel::markSaved()
 {
-    for (BookmarkRow &row : m_rows)
-        row.savedValue = row[BookmarkRow::Value];
+    m_snapshot = cellsOf(m_rows);
+    emit saved();
 }
 
 int BookmarkModel::firstModifiedRow() const
 {
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i][BookmarkRow::Value] != m_rows[i].savedValue)
+        const BookmarkRow &row = m_rows[i];
+        if (i >= m_snapshot.size() || !sameEntry(row.cells, m_snapshot[i]) ||
+            row[BookmarkRow::Value] != row.savedValue)
             return int(i);
     }
-    return -1;
+    return m_rows.size() < m_snapshot.size() ? count() : -1;
+}
+
+void BookmarkModel::readValues(ModuleFiles &files, int first)
+{
+    if (first < 0 || first >= count())
+        return;
+    for (size_t i = size_t(first); i < m_rows.size(); ++i) {
+        BookmarkRow &row = m_rows[i];
+        row[BookmarkRow::Value] = row.savedValue = BookmarkSection::readValue(files, row);
+    }
+    emit dataChanged(index(first, BookmarkRow::Value), index(count() - 1, BookmarkRow::Value));
 }
 
 void BookmarkModel::setRows(std::vector<BookmarkRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_snapshot = cellsOf(m_rows);
     endResetModel();
 }
 
@@ -129,13 +169,14 @@ void BookmarkModel::addTypedEntry(const QString &type)
 }
 
 void BookmarkModel::appendDescribedRows(const QString &description, const QString &value, const QStringList &offsets,
-                                        const QString &type, const QString &file)
+                                        const QString &type, const QString &file, int length)
 {
-    appendDescribedRows(description, QStringList(offsets.size(), value), offsets, type, file);
+    appendDescribedRows(description, QStringList(offsets.size(), value), offsets, type, file, length);
 }
 
 void BookmarkModel::appendDescribedRows(const QString &description, const QStringList &values,
-                                        const QStringList &offsets, const QString &type, const QString &file)
+                                        const QStringList &offsets, const QString &type, const QString &file,
+                                        int length)
 {
     if (offsets.isEmpty())
         return;
@@ -146,7 +187,7 @@ void BookmarkModel::appendDescribedRows(const QString &description, const QStrin
         row[BookmarkRow::Value] = values.value(i);
         row[BookmarkRow::Offset] = offsets[i];
         row[BookmarkRow::Type] = type;
-        row[BookmarkRow::Len] = QStringLiteral("0");
+        row[BookmarkRow::Len] = QString::number(length);
         row[BookmarkRow::Number] = QString::number(count() + 1);
         row[BookmarkRow::File] = file;
         m_rows.push_back(std::move(row));

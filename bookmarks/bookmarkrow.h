@@ -8,9 +8,12 @@ struct BookmarkRow
 {
     enum Column { Description = 0, Value, Offset, Type, Len, Number, File, ColumnCount };
 
-    std::array<QString, ColumnCount> cells;
-    // The Value text as last read from or written to the module: the exit
-    // check compares with it, and Save writes only rows whose text differs.
+    using Cells = std::array<QString, ColumnCount>;
+
+    Cells cells;
+    // The Value text as the module holds it at this row's offset, type and
+    // file (read at load, at a typed offset, after Save): Save writes only
+    // rows whose text differs from it.
     QString savedValue;
 
     QString &operator[](int column) { return cells[column]; }

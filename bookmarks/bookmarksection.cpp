@@ -128,6 +128,21 @@ int entryCount(IniFile &bookmarks, const QString &section)
     return int(std::min<qint64>(*n, highestEntry(bookmarks, section)));
 }
 
+QString readValue(ModuleFiles &files, const BookmarkRow &row)
+{
+    const int slot = row[BookmarkRow::File] == u"2" ? ModuleFiles::Held : ModuleFiles::Working;
+    const auto position = HexText::convert(row[BookmarkRow::Offset]).offset();
+    const auto known = ValueTypes::fromCell(row[BookmarkRow::Type]);
+    if (!files.isOpen(slot) || !position || !known)
+        return QString();
+    if (*known != ValueType::String)
+        return ValueCodec::ReadValue(files, slot, *position, *known, std::nullopt, ReadLimit);
+    const auto len = NumberText::parseWhole(row[BookmarkRow::Len]);
+    if (!len || *len < 0)
+        return QString();
+    return ValueCodec::ReadValue(files, slot, *position, *known, int(std::min<qint64>(*len, ReadLimit)), ReadLimit);
+}
+
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files)
 {
     IniFile::Batch batch(bookmarks);
@@ -149,27 +164,14 @@ std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, Module
         row[BookmarkRow::Offset] = textOf(entry[1]);
         const QString type = types.text(entry[2]);
         const QString length = lengths.text(entry[3]);
-        if (files) {
-            const bool held = entry[4] == u"2";
-            // The normalised text reaches the file with the next save; opening writes nothing.
-            row[BookmarkRow::File] = held ? QStringLiteral("2") : QStringLiteral("1");
-            const int slot = held ? ModuleFiles::Held : ModuleFiles::Working;
-            const auto position = HexText::convert(row[BookmarkRow::Offset]).offset();
-            const auto known = ValueTypes::fromCell(type);
-            if (files->isOpen(slot) && position && known) {
-                if (*known == ValueType::String) {
-                    if (const auto len = NumberText::parseWhole(length); len && *len >= 0)
-                        row[BookmarkRow::Value] = ValueCodec::ReadValue(
-                            *files, slot, *position, *known, int(std::min<qint64>(*len, ReadLimit)), ReadLimit);
-                } else {
-                    row[BookmarkRow::Value] =
-                        ValueCodec::ReadValue(*files, slot, *position, *known, std::nullopt, ReadLimit);
-                }
-            }
-        }
-        row.savedValue = row[BookmarkRow::Value];
         row[BookmarkRow::Type] = type;
         row[BookmarkRow::Len] = length;
+        if (files) {
+            // The normalised text reaches the file with the next save; opening writes nothing.
+            row[BookmarkRow::File] = entry[4] == u"2" ? QStringLiteral("2") : QStringLiteral("1");
+            row[BookmarkRow::Value] = readValue(*files, row);
+        }
+        row.savedValue = row[BookmarkRow::Value];
         rows.push_back(std::move(row));
     }
     return rows;

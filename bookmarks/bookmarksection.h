@@ -21,6 +21,12 @@ inline constexpr int ReadLimit = 64;
 // `offset` gives no rows. Nothing is written.
 std::vector<BookmarkRow> load(IniFile &bookmarks, const QString &section, ModuleFiles *files);
 
+// The Value text a load shows for `row`: what its module file ("2" file 2,
+// anything else file 1) holds at its Offset, read by its Type (compared
+// exactly); a String reads Len characters, at most ReadLimit. Empty text when
+// the file is not open, the offset or Len is not a number or the type is unknown.
+QString readValue(ModuleFiles &files, const BookmarkRow &row);
+
 // Writes the rows as entries 1..n and `offset` = n, in one atomic write; keys
 // of higher entries stay. CR and LF in a cell are written as their pictures:
 // no text breaks a line of the file. Nothing is written when the bookmark file does not

@@ -42,22 +42,28 @@ OffsetDescriptionDialog::OffsetDescriptionDialog(PrxDocument &document, QWidget 
 }
 
 void OffsetDescriptionDialog::setHits(const QString &value, const QStringList &offsets, const QString &type,
-                                      const QString &file)
+                                      const QString &file, int length)
 {
-    setHits(QStringList(qsizetype(offsets.size()), value), offsets, type, file);
+    setHits(QStringList(qsizetype(offsets.size()), value), offsets, type, file, length);
 }
 
 void OffsetDescriptionDialog::setHits(const QStringList &values, const QStringList &offsets, const QString &type,
-                                      const QString &file)
+                                      const QString &file, int length)
 {
     m_values = values;
     m_offsets = offsets;
     m_type = type;
     m_file = file;
+    m_length = length;
 }
 
 void OffsetDescriptionDialog::cmdOk_Click()
 {
-    m_doc.model().appendDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file);
+    BookmarkModel &model = m_doc.model();
+    const int first = model.count();
+    model.appendDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file, m_length);
+    // The key's text is not what the file holds (a Float key of more digits,
+    // a String in other letter case): Save would rewrite the found bytes.
+    model.readValues(m_doc.files(), first);
     hide();
 }

@@ -16,10 +16,14 @@ class OffsetDescriptionDialog : public QDialog
 public:
     explicit OffsetDescriptionDialog(PrxDocument &document, QWidget *parent = nullptr);
 
-    // What OK adds: one row per offset, with these value, type and file cells.
-    void setHits(const QString &value, const QStringList &offsets, const QString &type, const QString &file);
+    // What OK adds: one row per offset, with these type, file and Len cells.
+    // Each row's Value is what its file holds there, so the row counts as
+    // unchanged until it is edited.
+    void setHits(const QString &value, const QStringList &offsets, const QString &type, const QString &file,
+                 int length = 0);
     // The same with a value for each offset.
-    void setHits(const QStringList &values, const QStringList &offsets, const QString &type, const QString &file);
+    void setHits(const QStringList &values, const QStringList &offsets, const QString &type, const QString &file,
+                 int length = 0);
 
 private:
     void cmdOk_Click();
@@ -30,4 +34,5 @@ private:
     QStringList m_offsets;
     QString m_type;
     QString m_file;
+    int m_length = 0;
 };

@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -86,6 +88,29 @@ QString whyInvalid(const BookmarkRow &row)
     return QStringLiteral("\"%1\" is longer than its Len of %2.").arg(text, QString::number(*length));
 }
 
+// "Row 3 (Menu item height)", or "Row 3" for a row without a description.
+QString rowName(size_t index, const BookmarkRow &row)
+{
+    const QString &description = row[BookmarkRow::Description];
+    return description.isEmpty() ? QStringLiteral("Row %1").arg(index + 1)
+                                 : QStringLiteral("Row %1 (%2)").arg(index + 1).arg(description);
+}
+
+// Why a descrambled module can not be a working copy, or empty text.
+QString notDescrambled(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("it left no working copy");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("its working copy can not be read: %1").arg(file.errorString());
+    if (file.size() == 0)
+        return QStringLiteral("it wrote an empty working copy");
+    if (file.read(4).mid(1) != QByteArrayLiteral("ELF"))
+        return QStringLiteral("what it wrote is no module");
+    return QString();
+}
+
 // Writes a row's value; empty text when it was written, else why not.
 QString writeValue(ModuleFiles &files, int slot, const BookmarkRow &row, int number)
 {
@@ -143,15 +168,24 @@ bool ModuleSaver::saveList()
 {
     if (!m_t.bookmarks)
         return true;
-    if (BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows()))
-        return true;
-    return reportFileError(m_prompter, m_t.bookmarks->lastError());
+    if (!BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows()))
+        return reportFileError(m_prompter, m_t.bookmarks->lastError());
+    if (m_t.bookmarks->exists())
+        m_model.markSaved();
+    return true;
 }
 
 bool ModuleSaver::isPending(const BookmarkRow &row)
 {
     // A row nobody changed keeps the bytes it was read from.
     return row[BookmarkRow::Value] != row.savedValue;
+}
+
+bool ModuleSaver::isWritten(const BookmarkRow &row, bool intoCopy) const
+{
+    if (!isPending(row) || valueSpan(row).value_or(0) == 0)
+        return false;
+    return intoCopy || m_files.isOpen(slotOf(row[BookmarkRow::File]));
 }
 
 ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
@@ -163,12 +197,8 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
         if (!isPending(row))
             continue;
         const auto span = valueSpan(row);
-        if (!span) {
-            const QString &description = row[BookmarkRow::Description];
-            const QString which = description.isEmpty() ? QStringLiteral("Row %1").arg(i + 1)
-                                                        : QStringLiteral("Row %1 (%2)").arg(i + 1).arg(description);
-            return {int(i), QStringLiteral("Enter a valid value\n\n%1: %2").arg(which, whyInvalid(row))};
-        }
+        if (!span)
+            return {int(i), QStringLiteral("Enter a valid value\n\n%1: %2").arg(rowName(i, row), whyInvalid(row))};
         if (*span == 0)
             continue;
         qint64 size = 0;
@@ -206,9 +236,55 @@ ModuleSaver::Fault ModuleSaver::firstFault(std::optional<qint64> copySize)
     return {-1, QString()};
 }
 
+ModuleSaver::Fault ModuleSaver::firstOverlap(std::optional<qint64> copySize)
+{
+    struct Written
+    {
+        int file;
+        qint64 begin;
+        qint64 end;
+        size_t row;
+    };
+    const auto &rows = m_model.rows();
+    std::vector<Written> written;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!isWritten(rows[i], copySize.has_value()))
+            continue;
+        const int file = copySize ? 0 : slotOf(rows[i][BookmarkRow::File]);
+        const qint64 begin = HexText::convert(rows[i][BookmarkRow::Offset]).offset().value_or(0);
+        written.push_back({file, begin, begin + valueSpan(rows[i]).value_or(0), i});
+    }
+    std::sort(written.begin(), written.end(), [](const Written &a, const Written &b) {
+        return std::tie(a.file, a.begin, a.row) < std::tie(b.file, b.begin, b.row);
+    });
+    // The row reaching furthest so far is the one a later row can share bytes with.
+    for (size_t k = 1, widest = 0; k < written.size(); ++k) {
+        const Written &a = written[widest];
+        const Written &b = written[k];
+        if (a.file != b.file) {
+            widest = k;
+            continue;
+        }
+        if (b.begin < a.end) {
+            const auto [first, second] = std::minmax(a.row, b.row);
+            const QString name = copySize ? m_t.title() : QFileInfo(m_files.path(b.file)).fileName();
+            return {int(second),
+                    QStringLiteral("%1 and %2 both write into %3 at offset %4: only one of them can be saved. "
+                                   "Change or remove one of them.")
+                        .arg(rowName(first, rows[first]), rowName(second, rows[second]).replace(0, 1, u'r'), name,
+                             QString::number(b.begin, 16).toUpper())};
+        }
+        if (b.end > a.end)
+            widest = k;
+    }
+    return {-1, QString()};
+}
+
 bool ModuleSaver::checkValues(std::optional<qint64> copySize)
 {
-    const Fault fault = firstFault(copySize);
+    Fault fault = firstFault(copySize);
+    if (fault.row < 0)
+        fault = firstOverlap(copySize);
     if (fault.row < 0)
         return true;
     if (m_onFault)
@@ -237,14 +313,15 @@ bool ModuleSaver::save()
         return false;
     if (m_diskCheck && !m_diskCheck())
         return false;
+    m_notices.clear();
     const QString error = Firmware::isScrambled(m_t.version) ? saveScrambled() : savePlain();
     if (!error.isEmpty())
         return fail(m_t.title() + QStringLiteral(" was not saved: ") + error);
-    for (size_t i = 0; i < m_model.rows().size(); ++i) {
-        const BookmarkRow &row = m_model.rows()[i];
-        if (m_files.isOpen(slotOf(row[BookmarkRow::File])))
-            m_model.setSavedValue(int(i), row[BookmarkRow::Value]);
-    }
+    // What the files now hold, not what was typed: a value that does not read
+    // back as its text, a row on bytes another row wrote.
+    m_model.readValues(m_files);
+    for (const QString &notice : std::as_const(m_notices))
+        m_prompter.inform(notice, Prompter::AppTitle, Prompter::Icon::Information);
     return saveList();
 }
 
@@ -253,9 +330,7 @@ QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)
     const auto &rows = m_model.rows();
     for (size_t i = 0; i < rows.size(); ++i) {
         const BookmarkRow &row = rows[i];
-        // A type that is not written (span 0) leaves its bytes alone.
-        if (isPending(row) && slotOf(row[BookmarkRow::File]) == fileCell && m_files.isOpen(fileCell) &&
-            valueSpan(row).value_or(0) > 0) {
+        if (isWritten(row, false) && slotOf(row[BookmarkRow::File]) == fileCell) {
             if (const QString error = writeValue(target, slot, row, int(i) + 1); !error.isEmpty())
                 return error;
         }
@@ -321,6 +396,30 @@ QString ModuleSaver::saveScrambled()
         return stage.error().text();
     if (const FileError error = stage.copyIn(workingCopy, copyName); !error.ok())
         return error.text();
+    if (const QString error = scrambleBack(stage, copyName, moduleName); !error.isEmpty())
+        return error;
+    const QString staged = stage.file(moduleName);
+    if (const QString error = writeHeld(staged); !error.isEmpty())
+        return error;
+    // The working copy to come, made from the saved module before that
+    // replaces the module: a result the tool can not descramble is no save.
+    SafeFile::Stage copyStage(workingCopy);
+    if (const QString error = descrambleSaved(staged, copyStage, moduleName, copyName); !error.isEmpty())
+        return error;
+    const qint64 before = QFileInfo(module).size();
+    const qint64 after = QFileInfo(staged).size();
+    if (const FileError error = stage.commit(moduleName, expecting(ModuleFiles::Held)); !error.ok())
+        return error.text();
+    files.close(ModuleFiles::Held);
+    if (!files.open(ModuleFiles::Held, module))
+        return QStringLiteral("it was written, but could not be opened again.");
+    renewWorkingCopy(copyStage, copyName);
+    noteSizeChange(before, after);
+    return QString();
+}
+
+QString ModuleSaver::scrambleBack(SafeFile::Stage &stage, const QString &copyName, const QString &moduleName)
+{
     const QString tool = m_t.scrambleTool;
     const ToolRun run = ToolRunner::run(m_prompter, tool, {QStringLiteral("-s"), copyName, moduleName}, stage.folder(),
                                         QStringLiteral("Scrambling %1...").arg(moduleName));
@@ -328,42 +427,87 @@ QString ModuleSaver::saveScrambled()
         return QStringLiteral("saving was cancelled; the module is as it was.");
     if (!run.succeeded())
         return QStringLiteral("the scramble tool %1 %2").arg(native(tool), run.describe());
-    const QString staged = stage.file(moduleName);
-    const qint64 expected = QFileInfo(module).size();
-    const qint64 written = QFileInfo(staged).isFile() ? QFileInfo(staged).size() : -1;
-    if (written < 0)
+    // A scrambled module may have any size: only a missing or empty result is no module.
+    const QFileInfo result(stage.file(moduleName));
+    if (!result.isFile())
         return QStringLiteral("the scramble tool %1 wrote no module.").arg(native(tool));
-    if (written != expected)
-        return QStringLiteral("the scramble tool %1 wrote %2 bytes, but the module has %3.")
-            .arg(native(tool))
-            .arg(written)
-            .arg(expected);
+    if (result.size() == 0)
+        return QStringLiteral("the scramble tool %1 wrote an empty module.").arg(native(tool));
+    return QString();
+}
 
+QString ModuleSaver::writeHeld(const QString &staged)
+{
     // Writes into file 2 are not in the working copy: made again on the result.
     ModuleFiles result;
     if (!result.open(ModuleFiles::Working, staged))
         return QStringLiteral("Can not write %1.").arg(native(staged));
     result.setScratch(ModuleFiles::Working, true);
-    if (!files.replayJournalInto(result, ModuleFiles::Working))
+    if (!m_files.replayJournalInto(result, ModuleFiles::Working))
         return QStringLiteral("Can not write %1.").arg(native(staged));
-    if (const QString error = writePending(result, ModuleFiles::Working, ModuleFiles::Held); !error.isEmpty())
-        return error;
-    std::vector<std::pair<qint64, QByteArray>> held;
+    return writePending(result, ModuleFiles::Working, ModuleFiles::Held);
+}
+
+QString ModuleSaver::descrambleSaved(const QString &staged, SafeFile::Stage &copyStage, const QString &moduleName,
+                                     const QString &copyName)
+{
+    if (!copyStage.isValid())
+        return copyStage.error().text();
+    if (const FileError error = copyStage.copyIn(staged, moduleName); !error.ok())
+        return error.text();
+    const QString tool = m_t.scrambleTool;
+    const ToolRun run =
+        ToolRunner::run(m_prompter, tool, {QStringLiteral("-d"), moduleName, copyName}, copyStage.folder(),
+                        QStringLiteral("Descrambling %1...").arg(moduleName));
+    if (run.outcome == ToolRun::Outcome::Cancelled)
+        return QStringLiteral("saving was cancelled; the module is as it was.");
+    QString why = run.succeeded() ? notDescrambled(copyStage.file(copyName)) : run.describe();
+    if (why.isEmpty())
+        return QString();
+    return QStringLiteral("the scramble tool %1 could not descramble the module it made (%2); the module is as it was.")
+        .arg(native(tool), why);
+}
+
+void ModuleSaver::renewWorkingCopy(SafeFile::Stage &copyStage, const QString &copyName)
+{
+    // The working copy becomes the saved module descrambled: it then holds
+    // the writes made into file 2 too, and the journal starts empty.
+    const QString workingCopy = m_files.path(ModuleFiles::Working);
+    const FileError replaced = copyStage.commit(copyName);
+    if (replaced.ok() && m_files.open(ModuleFiles::Working, workingCopy)) {
+        m_files.setScratch(ModuleFiles::Working, true);
+        m_files.setJournalling(true);
+        if (m_onWorkingCopyRenewed)
+            m_onWorkingCopyRenewed();
+        return;
+    }
+    const QString why = replaced.ok() ? m_files.errorString(ModuleFiles::Working) : replaced.text();
+    // The old working copy stays: the next save must make this save's file-2 writes again.
     for (const BookmarkRow &row : m_model.rows()) {
-        if (isPending(row) && slotOf(row[BookmarkRow::File]) == ModuleFiles::Held && files.isOpen(ModuleFiles::Held)) {
+        if (isWritten(row, false) && slotOf(row[BookmarkRow::File]) == ModuleFiles::Held) {
             const qint64 at = HexText::convert(row[BookmarkRow::Offset]).offset().value_or(0);
-            held.emplace_back(at, result.read(ModuleFiles::Working, at, valueSpan(row).value_or(0)));
+            m_files.addToJournal(at, m_files.read(ModuleFiles::Held, at, valueSpan(row).value_or(0)));
         }
     }
-    result.closeAll();
-    if (const FileError error = stage.commit(moduleName, expecting(ModuleFiles::Held)); !error.ok())
-        return error.text();
-    files.close(ModuleFiles::Held);
-    if (!files.open(ModuleFiles::Held, module))
-        return QStringLiteral("it was written, but could not be opened again.");
-    for (const auto &[at, bytes] : held)
-        files.addToJournal(at, bytes);
-    return QString();
+    m_notices << QStringLiteral("%1 was saved, but its working copy %2 could not be made again from it: %3")
+                     .arg(m_t.title(), native(workingCopy), why);
+}
+
+void ModuleSaver::noteSizeChange(qint64 before, qint64 after)
+{
+    if (before == after || !m_t.bookmarks)
+        return;
+    const auto recorded = NumberText::parse(m_t.bookmarks->read(m_t.version, QStringLiteral("PRXSize")));
+    if (!recorded || *recorded != double(before))
+        return;
+    m_notices << QStringLiteral("The scramble tool made %1 %2 bytes long; version %3 is found by a size of %4 bytes "
+                                "(PRXSize in %5). The next open will not find its version by size: choose %3 by "
+                                "hand, or set its PRXSize to %2.")
+                     .arg(m_t.title())
+                     .arg(after)
+                     .arg(m_t.version)
+                     .arg(before)
+                     .arg(native(m_t.bookmarks->path()));
 }
 
 QString ModuleSaver::chooseTarget(const QString &start)
@@ -416,7 +560,7 @@ bool ModuleSaver::copyOver(const QString &from, const QString &to, bool withValu
         copy.setScratch(ModuleFiles::Working, true);
         const auto &rows = m_model.rows();
         for (size_t i = 0; i < rows.size(); ++i) {
-            if (!isPending(rows[i]) || valueSpan(rows[i]).value_or(0) == 0)
+            if (!isWritten(rows[i], true))
                 continue;
             if (const QString error = writeValue(copy, ModuleFiles::Working, rows[i], int(i) + 1); !error.isEmpty())
                 return fail(name + QStringLiteral(" was not saved: ") + error);

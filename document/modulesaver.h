@@ -3,6 +3,7 @@
 #include "common/safefile.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -40,11 +41,15 @@ public:
     // Asked before anything is written: false stops the save (the files
     // changed on disk and the person did not choose to write over them).
     void setDiskCheck(std::function<bool()> check) { m_diskCheck = std::move(check); }
+    // Called when a save has put a new working copy in place of the old one.
+    void setWorkingCopyRenewed(std::function<void()> renewed) { m_onWorkingCopyRenewed = std::move(renewed); }
 
-    // Value check, every changed value into its module file at its offset,
-    // for firmware 5 and later the working copy scrambled back (writes made
-    // into file 2 are made again on the result), the module replaced in one
-    // step, the saved values renewed, then the list into the bookmark file.
+    // Value check (also refused: two rows that would be written sharing a
+    // byte), every changed value into its module file at its offset, for
+    // firmware 5 and later the working copy scrambled back (writes made into
+    // file 2 are made again on the result) and the result descrambled as the
+    // new working copy, the module replaced in one step, every row's value
+    // read again from the files, then the list into the bookmark file.
     // False, with a message, when the module was not changed (it is as it
     // was) or the bookmark file could not be written.
     bool save();
@@ -77,17 +82,32 @@ private:
 
     bool askAboutChanges(const QString &question);
     static bool isPending(const BookmarkRow &row);
+    // Whether Save writes the row: changed, of a written type, into an open
+    // file (any row, when `intoCopy`: a copy takes every row).
+    bool isWritten(const BookmarkRow &row, bool intoCopy) const;
     // Selects the first changed row whose value can not be written and says
     // so. With `copySize` every row goes into one copy of that size, whatever
     // its File cell.
     bool checkValues(std::optional<qint64> copySize = std::nullopt);
     Fault firstFault(std::optional<qint64> copySize);
+    // Two written rows on one byte of one file: one of them would undo the other.
+    Fault firstOverlap(std::optional<qint64> copySize);
     bool fail(const QString &text);
     // Each returns empty text when the module changed, complete, or why it did not change.
     QString savePlain();
     // Replaces only the version of the slot's file that was read.
     SafeFile::Options expecting(int slot) const;
     QString saveScrambled();
+    // The steps of saveScrambled, each giving empty text or why the save stops.
+    QString scrambleBack(SafeFile::Stage &stage, const QString &copyName, const QString &moduleName);
+    QString writeHeld(const QString &staged);
+    QString descrambleSaved(const QString &staged, SafeFile::Stage &copyStage, const QString &moduleName,
+                            const QString &copyName);
+    // After the module was replaced: the working copy made in `copyStage`
+    // takes the old one's place (when it can not, the old one stays and says so).
+    void renewWorkingCopy(SafeFile::Stage &copyStage, const QString &copyName);
+    // Says so when the module's new size no longer finds its version.
+    void noteSizeChange(qint64 before, qint64 after);
     // The changed rows whose File cell is `fileCell`, written into `target`'s `slot`.
     QString writePending(ModuleFiles &target, int slot, int fileCell);
     // A complete copy of `from` over the existing file `to`, with the changed
@@ -102,6 +122,9 @@ private:
     std::function<SaveTarget()> m_target;
     std::function<void(int row)> m_onFault;
     std::function<bool()> m_diskCheck;
+    std::function<void()> m_onWorkingCopyRenewed;
     SaveTarget m_t;
     QString m_lastSavePath;
+    // What a save that succeeded has to say once it is done.
+    QStringList m_notices;
 };

@@ -58,6 +58,7 @@ PrxDocument::PrxDocument(const QString &homeFolder, Prompter &prompter, QObject 
     m_saver.setTarget([this] { return saveTarget(); });
     m_saver.setFaultHandler([this](int row) { emit valueFaulted(row); });
     m_saver.setDiskCheck([this] { return confirmDiskVersion(true); });
+    m_saver.setWorkingCopyRenewed([this] { m_workingCopy.mark(); });
     connect(&m_settings, &Settings::changed, this, &PrxDocument::changed);
 }
 
@@ -373,7 +374,12 @@ bool PrxDocument::SaveVT(const QString &section)
     if (m_currentBookmarkFile.isEmpty())
         return true;
     IniFile &file = bookmarks();
-    return BookmarkSection::save(file, section, m_model.rows()) || m_settings.reportWriteFailure(file);
+    if (!BookmarkSection::save(file, section, m_model.rows()))
+        return m_settings.reportWriteFailure(file);
+    // Only the file of the list in use holds it now.
+    if (section == m_prxversion && file.exists())
+        m_model.markSaved();
+    return true;
 }
 
 bool PrxDocument::unpackCurrentModule()

@@ -61,11 +61,9 @@ bool WorkingCopy::make(const QString &module, const QString &toolPath)
     const QFileInfo copy(m_path);
     if (!copy.isFile())
         return fail(failed + QStringLiteral("it left no working copy %1").arg(copyName));
-    const qint64 moduleSize = m_files.size(ModuleFiles::Held);
-    if (copy.size() != moduleSize)
-        return fail(failed + QStringLiteral("it wrote a working copy of %1 bytes (the module has %2)")
-                                 .arg(copy.size())
-                                 .arg(moduleSize));
+    // A descrambled module need not have the scrambled one's size; the ELF check below judges it.
+    if (copy.size() == 0)
+        return fail(failed + QStringLiteral("it wrote an empty working copy %1").arg(copyName));
     if (!m_files.open(ModuleFiles::Working, m_path))
         return fail(QStringLiteral("Can not open the working copy %1: %2")
                         .arg(QDir::toNativeSeparators(m_path), m_files.errorString(ModuleFiles::Working)));

@@ -65,8 +65,11 @@ void BookmarkList::sortByColumn(int column)
         model.sortByColumn(column, m_state.nextSortAscending);
         m_state.nextSortAscending = !m_state.nextSortAscending;
         IniFile &file = m_doc.bookmarks();
-        BookmarkSection::saveSorted(file, m_doc.prxversion(), model.rows());
-        m_doc.settings().reportWriteFailure(file);
+        // The section now holds the list in this order: only other changes still count as unsaved.
+        if (BookmarkSection::saveSorted(file, m_doc.prxversion(), model.rows()))
+            model.markSaved();
+        else
+            m_doc.settings().reportWriteFailure(file);
     }
     m_state.editor().hide();
     emit m_state.changed();

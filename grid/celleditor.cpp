@@ -9,10 +9,12 @@
 
 namespace {
 
-// The size offsets must stay within: the module as opened.
-qint64 moduleSize(const ModuleFiles &files)
+// The size a row's offsets must stay within: the file its File cell names
+// (a working copy need not have the module's size), else the module as opened.
+qint64 fileSize(const ModuleFiles &files, const QString &fileCell)
 {
-    for (int slot : {ModuleFiles::Held, ModuleFiles::Working})
+    const int named = fileCell == u"2" ? ModuleFiles::Held : ModuleFiles::Working;
+    for (int slot : {named, ModuleFiles::Held, ModuleFiles::Working})
         if (files.isOpen(slot))
             return files.size(slot);
     return 0;
@@ -155,6 +157,6 @@ CellEditor::Change CellEditor::textChanged(const QString &newText)
 
 CellEditor::Change CellEditor::apply(int row, const QString &before, const QString &newText)
 {
-    return EditRules::apply(m_model, m_files, moduleSize(m_files), row, GridGeometry::columnOfEdit(EditColumn), before,
-                            newText);
+    return EditRules::apply(m_model, m_files, fileSize(m_files, m_model.cell(row, BookmarkRow::File)), row,
+                            GridGeometry::columnOfEdit(EditColumn), before, newText);
 }

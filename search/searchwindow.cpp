@@ -309,5 +309,6 @@ void SearchWindow::Command2_Click()
     // The module as opened is file 2 while a working copy stands in for it as file 1.
     const QString fileCell =
         m_search->normal && !m_doc.workingCopyPath().isEmpty() ? QStringLiteral("2") : QStringLiteral("1");
-    m_describe({foundValues(rows), offsets, SearchKey::typeName(m_search->key.type()), fileCell});
+    const int length = m_search->key.type() == SearchKey::Type::String ? int(m_search->key.pattern().size()) : 0;
+    m_describe({foundValues(rows), offsets, SearchKey::typeName(m_search->key.type()), fileCell, length});
 }

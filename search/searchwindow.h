@@ -33,6 +33,8 @@ public:
         QStringList offsets;
         QString type;
         QString file;
+        // The Len of a String hit: the key's length in bytes.
+        int length = 0;
     };
     // Asks for the hits' description and adds them to the bookmark list.
     using Describe = std::function<void(const Hits &)>;

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr qint64 kClockAt = DemoFixture::kDataOffset + 0x10; // row 1, Float 1.5
-constexpr double kValue = 5300, kDescription = 1000;
+constexpr double kValue = 5300, kDescription = 1000, kOffset = 6600;
 double rowY(int r) { return r * 210 + 100; }
 
 float floatIn(const QByteArray &bytes, qint64 at)
@@ -124,7 +124,6 @@ TEST_F(ListDropTest, EveryPathThatDropsTheListAsksAboutUnsavedValues)
 TEST_F(ListDropTest, NothingChangedAsksNothing)
 {
     open4();
-    typeInto(*grid, kDescription, 2, "Renamed"); // a description is no value
     for (const DropPath &path : kPaths) {
         SCOPED_TRACE(path.name);
         if (!doc->moduleOpen())
@@ -133,6 +132,78 @@ TEST_F(ListDropTest, NothingChangedAsksNothing)
         path.run(*doc, *list, prompter, home.module5());
         EXPECT_EQ(prompter.count("ask"), 0);
     }
+}
+
+TEST_F(ListDropTest, EveryDifferenceFromTheSavedListIsAskedAbout)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void()> change;
+    } cases[] = {
+        {"Add Offset", [this] { list->cmdBookmark_Click(BookmarkList::AddOffset); }},
+        {"Remove Offset",
+         [this] {
+             grid->list_1_ItemClick(3);
+             list->cmdBookmark_Click(BookmarkList::RemoveOffset);
+         }},
+        {"Remove Offset of the last row",
+         [this] {
+             grid->list_1_ItemClick(doc->model().count());
+             list->cmdBookmark_Click(BookmarkList::RemoveOffset);
+         }},
+        {"a typed offset", [this] { typeInto(*grid, kOffset, 1, "1c"); }},
+        {"a typed description", [this] { typeInto(*grid, kDescription, 2, "Renamed"); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        open4();
+        const QByteArray module = TestHome::readAll(home.module4());
+        c.change();
+        grid->editor().focusOut();
+        EXPECT_GE(doc->model().firstModifiedRow(), 0);
+
+        prompter.answers.push_back(Prompter::Answer::Cancel);
+        EXPECT_FALSE(doc->exitCheck());
+        EXPECT_EQ(prompter.count("ask"), 1);
+        if (prompter.count("ask") != 1) {
+            prompter.answers.clear();
+            continue;
+        }
+        EXPECT_EQ(prompter.calls.back().text, kQuestion);
+
+        // Yes saves the list: it is then what the bookmark file gives back, and nothing is asked any more.
+        prompter.answers.push_back(Prompter::Answer::Yes);
+        EXPECT_TRUE(doc->exitCheck());
+        EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+        EXPECT_EQ(TestHome::readAll(home.module4()), module) << "no value was edited";
+        const std::vector<BookmarkRow> saved = doc->model().rows();
+        doc->ReloadBookmark();
+        ASSERT_EQ(doc->model().count(), int(saved.size()));
+        for (size_t i = 0; i < saved.size(); ++i)
+            EXPECT_EQ(doc->model().rows()[i].cells, saved[i].cells) << "row " << i + 1;
+        EXPECT_TRUE(doc->exitCheck());
+        EXPECT_EQ(prompter.count("ask"), 2);
+    }
+}
+
+TEST_F(ListDropTest, SaveBookmarkAndSortingKeepOnlyTheValuesUnsaved)
+{
+    open4();
+    typeInto(*grid, kDescription, 2, "Renamed");
+    grid->editor().focusOut();
+    list->cmdBookmark_Click(BookmarkList::SaveBookmark);
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1) << "the bookmark file holds the list";
+    list->cmdBookmark_Click(BookmarkList::AddOffset);
+    list->sortByColumn(0);
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1) << "the sort wrote the list";
+
+    // A value reaches only the module: the bookmark file holding it is no save.
+    typeInto(*grid, kValue, 1, "9");
+    grid->editor().focusOut();
+    list->cmdBookmark_Click(BookmarkList::SaveBookmark);
+    EXPECT_EQ(doc->model().firstModifiedRow(), 0);
 }
 
 TEST_F(ListDropTest, TextStillInTheEditorCountsAsAnEdit)

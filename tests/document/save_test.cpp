@@ -4,6 +4,8 @@
 #include "document/toolrunner.h"
 #include "documenttest.h"
 #include "tools/mkdemo/demofixture.h"
+#include "values/valuecodec.h"
+#include "vshtool/vshtool.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +67,16 @@ protected:
     }
     void edit(int row, const QString &value) { doc->model().setCell(row, BookmarkRow::Value, value); }
     QString snapshot(int row) { return doc->model().rows()[size_t(row)].savedValue; }
+    // A row as a search hit makes it (what the file holds there), then edited to `value` unless that is null.
+    int addRow(const QString &offset, const QString &type, const char *value, const QString &file = "1")
+    {
+        const int row = doc->model().count();
+        doc->model().appendDescribedRows("Found", QString(), {offset}, type, file);
+        doc->model().readValues(doc->files(), row);
+        if (value)
+            edit(row, value);
+        return row;
+    }
     QString existingTarget(const QString &name)
     {
         const QString path = home.file("out/" + name);
@@ -124,7 +136,8 @@ TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
     edit(kHeldRow, "0.875");
     ASSERT_TRUE(doc->save());
     EXPECT_EQ(floatIn(TestHome::readAll(home.module5()), kHeldAt), 0.875f);
-    EXPECT_EQ(floatIn(TestHome::readAll(home.file("demo/vshmain.bin")), kHeldAt), 0.25f) << "file 1 is not touched";
+    EXPECT_EQ(floatIn(TestHome::readAll(home.file("demo/vshmain.bin")), kHeldAt), 0.875f)
+        << "the working copy is the saved module descrambled";
 
     // A colour write of the VSHmain tool goes straight into file 2.
     const QByteArray colour("\x11\x22\x33\x44", 4);
@@ -139,6 +152,108 @@ TEST_F(SaveTest, WritesIntoFile2SurviveTheScrambleBack)
 
     doc->closeModule();
     EXPECT_FALSE(doc->files().isJournalling()) << "the journal goes with the working copy";
+}
+
+TEST_F(SaveTest, TheWorkingCopyIsTheSavedModuleDescrambled)
+{
+    open("5.00");
+    VshTool tool(*doc);
+    for (const Rgb colour : {Rgb{0x11, 0x22, 0x33}, Rgb{0x44, 0x55, 0x66}}) {
+        prompter.colours.push_back(colour);
+        ASSERT_EQ(tool.WriteColor(ColourTable::Font, 0).status, ColourWrite::Status::Written);
+        edit(kFloatRow, QString::number(colour.red));
+        edit(kHeldRow, QString::number(colour.blue));
+        ASSERT_TRUE(doc->save());
+        const QByteArray working = descrambled(home.module5());
+        ASSERT_FALSE(working.isEmpty());
+        EXPECT_TRUE(TestHome::readAll(home.file("demo/vshmain.bin")) == working);
+        EXPECT_TRUE(doc->files().read(ModuleFiles::Working, 0, working.size()) == working) << "file 1 is the new copy";
+        EXPECT_EQ(floatIn(working, DemoFixture::kFontStart), colour.red / 255.0f) << "the tool's colour is in it";
+    }
+}
+
+TEST_F(SaveTest, TheListShowsWhatTheFilesHoldAfterSave)
+{
+    for (const QString version : {"4.05", "5.00"}) {
+        SCOPED_TRACE(version.toStdString());
+        restart();
+        open(version);
+        edit(kIntegerRow, "32767.4");
+        // Unchanged, on the integer's first two bytes: not written, but changed by that write.
+        const int covering = addRow(QString::number(kIntegerAt - 2, 16), "Float", nullptr);
+        const QString coveringBefore = doc->model().cell(covering, BookmarkRow::Value);
+        // Written on the bytes of the first row, which is not written.
+        const int sameBytes = addRow(QString::number(kFloatAt, 16), "Float", "3");
+        ASSERT_TRUE(doc->save());
+
+        const QByteArray working = TestHome::readAll(version == "5.00" ? home.file("demo/vshmain.bin") : home.module4());
+        EXPECT_EQ(doc->model().cell(kIntegerRow, BookmarkRow::Value), "32767");
+        const QString covered = doc->model().cell(covering, BookmarkRow::Value);
+        EXPECT_EQ(covered, ValueCodec::formatFloat(floatIn(working, kIntegerAt - 2)));
+        EXPECT_NE(covered, coveringBefore);
+        EXPECT_EQ(doc->model().cell(sameBytes, BookmarkRow::Value), "3");
+        EXPECT_EQ(doc->model().cell(kFloatRow, BookmarkRow::Value), "3") << "the row on the same bytes shows them";
+        EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    }
+}
+
+TEST_F(SaveTest, TwoWrittenRowsOnOneByteAreRefused)
+{
+    const struct
+    {
+        int row;          // a row of the list, edited
+        const char *offset; // of a new row, edited
+        const char *type;
+        const char *message; // nothing: both are written
+    } cases[] = {
+        {kIntegerRow, "10020", "Integer",
+         "Row 3 (Menu item height) and row 9 (Found) both write into vshmain.prx at offset 10020: only one of them "
+         "can be saved. Change or remove one of them."},
+        {kFloatRow, "10012", "Integer",
+         "Row 1 (Clock text scale) and row 9 (Found) both write into vshmain.prx at offset 10012: only one of them "
+         "can be saved. Change or remove one of them."},
+        {kStringRow, "1004F", "Integer",
+         "Row 5 (Sub-menu label) and row 9 (Found) both write into vshmain.prx at offset 1004F: only one of them "
+         "can be saved. Change or remove one of them."},
+        {kStringRow, "1003E", "Float",
+         "Row 5 (Sub-menu label) and row 9 (Found) both write into vshmain.prx at offset 10040: only one of them "
+         "can be saved. Change or remove one of them."},
+        {kFloatRow, "1000C", "Float", nullptr}, // ends where the other begins
+        {kStringRow, "10050", "Integer", nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.offset);
+        restart();
+        open("4.05");
+        edit(c.row, "7");
+        const int added = addRow(c.offset, c.type, "9");
+        const QByteArray module = TestHome::readAll(home.module4());
+        const QByteArray vt = TestHome::readAll(home.bookmarks());
+        if (!c.message) {
+            EXPECT_TRUE(doc->save());
+            EXPECT_TRUE(prompter.messages().isEmpty());
+            continue;
+        }
+        EXPECT_FALSE(doc->save());
+        EXPECT_EQ(prompter.messages().join('|').toStdString(), c.message);
+        EXPECT_EQ(grid->selectedRow, added + 1);
+        EXPECT_TRUE(TestHome::readAll(home.module4()) == module) << "nothing written into the module";
+        EXPECT_TRUE(TestHome::readAll(home.bookmarks()) == vt) << "nor into the bookmark file";
+        EXPECT_EQ(doc->model().cell(c.row, BookmarkRow::Value), "7") << "both edits stay in the list";
+        EXPECT_EQ(doc->model().cell(added, BookmarkRow::Value), "9");
+    }
+
+    // A copy takes every row into one file, whatever their File cells.
+    restart();
+    open("4.05");
+    edit(kIntegerRow, "7");
+    const int added = addRow("10020", "Integer", "9", "2");
+    prompter.files.push_back(existingTarget("copy.prx"));
+    doc->saveAs();
+    EXPECT_TRUE(prompter.messages().value(0).startsWith(
+        QStringLiteral("Row 3 (Menu item height) and row %1 (Found) both write").arg(added + 1)))
+        << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(TestHome::readAll(home.file("out/copy.prx")), "an older file");
 }
 
 TEST_F(SaveTest, ValueCheckStopsBeforeAnythingIsWritten)

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -151,6 +152,15 @@ TEST_F(MainWindowTest, TitleMarksUnsavedValuesAndSaveSaysSaved)
     EXPECT_EQ(window->windowTitle(), clean + " *");
     doc->model().setCell(0, BookmarkRow::Value, value);
     EXPECT_EQ(window->windowTitle(), clean) << "back to the saved value";
+    doc->model().setCell(0, BookmarkRow::Value, "7.5");
+
+    // Rows added count too, until the bookmark file holds them.
+    window->findChild<QPushButton *>("cmdBookmark(1)")->click();
+    EXPECT_EQ(window->windowTitle(), clean + " *");
+    doc->model().setCell(0, BookmarkRow::Value, value);
+    EXPECT_EQ(window->windowTitle(), clean + " *");
+    window->findChild<QPushButton *>("cmdBookmark(4)")->click();
+    EXPECT_EQ(window->windowTitle(), clean);
     doc->model().setCell(0, BookmarkRow::Value, "7.5");
 
     window->findChild<QAction *>("popSave")->trigger();

@@ -204,6 +204,35 @@ TEST_F(SearchWindowTest, AddToBookmarkAppendsOneRowPerSelectedHit)
     EXPECT_EQ(doc->model().count(), before + 3) << "nothing selected, nothing added";
 }
 
+TEST_F(SearchWindowTest, HitsAddedAndSavedChangeNoByte)
+{
+    plant(home.module4(), QByteArray::fromHex("E9D6FC3D"), {400}); // 0.12345678 as a single
+    plant(home.module4(), "QzKeYtail", {300});
+    doc->openFromCommandLine(home.module4());
+    const QByteArray before = TestHome::readAll(home.module4());
+    const qint64 size = before.size();
+    find("Float", "0.12345678");
+    const int hit = int(listed(SearchResultModel::Offset).indexOf(QString::number(size - 400, 16).toUpper()));
+    ASSERT_GE(hit, 0);
+    addToBookmark({hit}, "Float hit");
+    find("String", "qzkey");
+    ASSERT_EQ(search->results().rowCount(), 1);
+    addToBookmark({0}, "String hit");
+
+    const auto &rows = doc->model().rows();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[rows.size() - 2][BookmarkRow::Value], "0.1234568");
+    EXPECT_EQ(rows.back()[BookmarkRow::Value], "QzKeY");
+    EXPECT_EQ(rows.back()[BookmarkRow::Len], "5") << "the key's length in bytes";
+    EXPECT_GE(doc->model().firstModifiedRow(), 0) << "rows were added";
+
+    ASSERT_TRUE(doc->save());
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == before) << "a hit nobody edited writes nothing";
+    EXPECT_EQ(doc->model().firstModifiedRow(), -1);
+    doc->ReloadBookmark();
+    EXPECT_EQ(doc->model().rows().back()[BookmarkRow::Value], "QzKeY") << "opened again, the letters are there";
+}
+
 TEST_F(SearchWindowTest, HitsKeepTheTypeAndFileOfTheirSearch)
 {
     plant(home.module4(), QByteArray("\x39\x30", 2), {64});
