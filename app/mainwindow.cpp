@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <utility>
@@ -238,7 +239,11 @@ void MainWindow::connectVshTool()
         // Shown only with its menu item, which can hide it again.
         if (visible && m_doc.vshToolEnabled()) {
             m_vshTool->setChecked(true);
-            ensureVshToolWindow()->show();
+            VshToolWindow *window = ensureVshToolWindow();
+            // Shown before the main window (a module named on the command
+            // line), it would not be kept above it: it waits for showEvent.
+            if (isVisible())
+                window->show();
         } else {
             m_vshTool->setChecked(false);
             if (m_vshWindow)
@@ -364,6 +369,22 @@ void MainWindow::syncFromDocument()
         m_version->addItems(firmware);
     }
     m_grid->syncFromDocument();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // After this window is mapped: the show event comes before that. The
+    // focus stays here, where the person opened the module.
+    if (!event->spontaneous())
+        QTimer::singleShot(0, this, [this] {
+            if (!m_vshTool->isChecked() || !m_vshWindow || m_vshWindow->isVisible())
+                return;
+            m_vshWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+            m_vshWindow->show();
+            m_vshWindow->setAttribute(Qt::WA_ShowWithoutActivating, false);
+            activateWindow();
+        });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -16,7 +16,7 @@ public:
     QString chooseOpenFile(const QString &filter, const QString &start) override;
     QString chooseSaveFile(const QString &filter, const QString &start) override;
     QString chooseNewFile(const QString &filter, const QString &start) override;
-    std::optional<Rgb> chooseColour(Rgb initial) override;
+    std::optional<Rgb> chooseColour(Rgb initial, const QString &title) override;
     void beep() override;
     void setBusy(bool busy) override;
     // After about two seconds a modal busy dialog with Cancel; events are
@@ -24,6 +24,9 @@ public:
     bool waitWhileBusy(const QString &text, const std::function<bool()> &finished) override;
 
 private:
+    // The dialogs' parent: the active window of the program, else the main window.
+    QWidget *owner() const;
+
     QWidget *m_parent;
     Rgb m_lastColour;
 };
