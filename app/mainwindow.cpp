@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,6 +346,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             m_version->hide();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QString MainWindow::moduleFolder() const
+{
+    const QString &module = m_doc.currentModuleFile();
+    return module.isEmpty() ? QString() : QFileInfo(module).absolutePath();
 }
 
 void MainWindow::updateTitle()

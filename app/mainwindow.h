@@ -50,6 +50,8 @@ public:
     void storeSize();
     // The title of the file dialog that the running menu item opens; empty otherwise.
     const QString &fileDialogTitle() const { return m_fileDialogTitle; }
+    // The folder of the open module, where file dialogs start; empty with none open.
+    QString moduleFolder() const;
     // The window title's text: "*" after it while a value differs from its saved value.
     void updateTitle();
 

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -66,26 +68,49 @@ void WidgetPrompter::inform(const QString &text, const QString &title, Icon icon
     box.exec();
 }
 
+QString WidgetPrompter::startIn(const QString &filter, const QString &start) const
+{
+    // Where the caller points, while that folder is there.
+    const QFileInfo given(start);
+    if (!start.isEmpty() && given.isAbsolute() && (given.isDir() || given.absoluteDir().exists()))
+        return start;
+    const QString last = m_lastFolders.value(filter);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const auto *window = qobject_cast<const MainWindow *>(m_parent);
+    const QString module = window ? window->moduleFolder() : QString();
+    if (!module.isEmpty() && QFileInfo(module).isDir())
+        return module;
+    return QDir::homePath();
+}
+
+QString WidgetPrompter::chosen(const QString &filter, const QString &path)
+{
+    if (!path.isEmpty())
+        m_lastFolders[filter] = QFileInfo(path).absolutePath();
+    return path;
+}
+
 QString WidgetPrompter::chooseOpenFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getOpenFileName(owner(), dialogTitle(m_parent), start, filter);
+    return chosen(filter, QFileDialog::getOpenFileName(owner(), dialogTitle(m_parent), startIn(filter, start), filter));
 }
 
 QString WidgetPrompter::chooseSaveFile(const QString &filter, const QString &start)
 {
     // Saving goes over a file that exists already, so no question about replacing it.
-    QFileDialog dialog(owner(), dialogTitle(m_parent), start, filter);
+    QFileDialog dialog(owner(), dialogTitle(m_parent), startIn(filter, start), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().first();
+    return chosen(filter, dialog.selectedFiles().first());
 }
 
 QString WidgetPrompter::chooseNewFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getSaveFileName(owner(), dialogTitle(m_parent), start, filter);
+    return chosen(filter, QFileDialog::getSaveFileName(owner(), dialogTitle(m_parent), startIn(filter, start), filter));
 }
 
 std::optional<Rgb> WidgetPrompter::chooseColour(Rgb initial, const QString &title)
