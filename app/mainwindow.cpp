@@ -140,6 +140,8 @@ void MainWindow::buildButtons()
     more->setFocusPolicy(Qt::TabFocus);
     m_stripButtons.push_back({more, 1560, 300});
     connect(more, &QPushButton::clicked, this, [this] { m_offsetPop->popup(QCursor::pos()); });
+    // Tab goes along the strip as it stands: ">" sits next to "Add Offset".
+    QWidget::setTabOrder(m_stripButtons.front().button, more);
 }
 
 void MainWindow::buildStatusBar()

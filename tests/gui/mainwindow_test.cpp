@@ -75,6 +75,22 @@ TEST_F(MainWindowTest, ShowsTheDemoModuleOpenedFromTheCommandLine)
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
 }
 
+TEST_F(MainWindowTest, TabFollowsTheButtonsAsTheyStand)
+{
+    doc->openFromCommandLine(home.module4());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::setActiveWindow(window.get());
+    window->grid()->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited.join(' ').toStdString(),
+              "cmdBookmark(1) Command1 cmdBookmark(2) cmdBookmark(3) cmdBookmark(4) cmdBookmark(5) list_1");
+}
+
 TEST_F(MainWindowTest, VersionBoxChangesTheSectionOnEnter)
 {
     doc->openFromCommandLine(home.module5());
