@@ -57,7 +57,9 @@ int maxKeyLength(SearchKey::Type type)
 } // namespace
 
 SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    // A tool window of the main window: it stays above it when the offset
+    // description window or a message gives the main window the focus.
+    : QWidget(parent, Qt::Tool)
     , m_doc(document)
     , m_describe(std::move(describe))
 {

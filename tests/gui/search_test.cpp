@@ -94,7 +94,7 @@ protected:
 };
 
 // Tab goes down the window as it stands: key, type, file, hits, then the two buttons.
-TEST_F(SearchWindowTest, TabOrderAndSizeFitTheWindowAsItStands)
+TEST_F(SearchWindowTest, AToolWindowWhoseTabOrderAndSizeFitItAsItStands)
 {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(search));
     QApplication::setActiveWindow(search);
@@ -105,6 +105,8 @@ TEST_F(SearchWindowTest, TabOrderAndSizeFitTheWindowAsItStands)
         visited << QApplication::focusWidget()->objectName();
     }
     EXPECT_EQ(visited.join(' ').toStdString(), "cmbtype Option1 SearchList Command1 Command2 txtSearch");
+    EXPECT_EQ(search->parentWidget(), window.get());
+    EXPECT_EQ(search->windowType(), Qt::Tool) << "kept above the main window";
 
     // With its frame it fits a 1366 x 768 screen, and nothing is cut off inside.
     const QSize frame(16, 40);
