@@ -14,12 +14,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <utility>
@@ -140,6 +142,8 @@ void MainWindow::buildButtons()
     more->setFocusPolicy(Qt::TabFocus);
     m_stripButtons.push_back({more, 1560, 300});
     connect(more, &QPushButton::clicked, this, [this] { m_offsetPop->popup(QCursor::pos()); });
+    // Tab goes along the strip as it stands: ">" sits next to "Add Offset".
+    QWidget::setTabOrder(m_stripButtons.front().button, more);
 }
 
 void MainWindow::buildStatusBar()
@@ -240,7 +244,11 @@ void MainWindow::connectVshTool()
         // Shown only with its menu item, which can hide it again.
         if (visible && m_doc.vshToolEnabled()) {
             m_vshTool->setChecked(true);
-            ensureVshToolWindow()->show();
+            VshToolWindow *window = ensureVshToolWindow();
+            // Shown before the main window (a module named on the command
+            // line), it would not be kept above it: it waits for showEvent.
+            if (isVisible())
+                window->show();
         } else {
             m_vshTool->setChecked(false);
             if (m_vshWindow)
@@ -344,6 +352,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+QString MainWindow::moduleFolder() const
+{
+    const QString &module = m_doc.currentModuleFile();
+    return module.isEmpty() ? QString() : QFileInfo(module).absolutePath();
+}
+
 void MainWindow::updateTitle()
 {
     const bool modified = m_doc.moduleOpen() && m_doc.model().firstModifiedRow() >= 0;
@@ -379,6 +393,22 @@ void MainWindow::changeEvent(QEvent *event)
     m_checkingDisk = true;
     m_doc.confirmDiskVersion(false);
     m_checkingDisk = false;
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // After this window is mapped: the show event comes before that. The
+    // focus stays here, where the person opened the module.
+    if (!event->spontaneous())
+        QTimer::singleShot(0, this, [this] {
+            if (!m_vshTool->isChecked() || !m_vshWindow || m_vshWindow->isVisible())
+                return;
+            m_vshWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+            m_vshWindow->show();
+            m_vshWindow->setAttribute(Qt::WA_ShowWithoutActivating, false);
+            activateWindow();
+        });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

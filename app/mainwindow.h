@@ -50,10 +50,13 @@ public:
     void storeSize();
     // The title of the file dialog that the running menu item opens; empty otherwise.
     const QString &fileDialogTitle() const { return m_fileDialogTitle; }
+    // The folder of the open module, where file dialogs start; empty with none open.
+    QString moduleFolder() const;
     // The window title's text: "*" after it while a value differs from its saved value.
     void updateTitle();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     // Coming back to the window: files changed meanwhile by another program are asked about.
     void changeEvent(QEvent *event) override;

@@ -103,7 +103,9 @@ bool PreferencesDialog::eventFilter(QObject *watched, QEvent *event)
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         for (int i = 0; i < 4; ++i) {
             if (watched == m_swatches[size_t(i)]) {
-                if (const auto chosen = m_doc.prompter().chooseColour(m_colours[size_t(i)]))
+                // The swatch's caption names the dialog, without its colon.
+                const QString title = Captions[size_t(i)].chopped(1);
+                if (const auto chosen = m_doc.prompter().chooseColour(m_colours[size_t(i)], title))
                     setColour(i, *chosen);
                 return true;
             }

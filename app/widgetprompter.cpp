@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -47,7 +49,7 @@ Prompter::Answer WidgetPrompter::ask(const QString &text, const QString &title, 
         standard = QMessageBox::Yes | QMessageBox::No;
     else if (buttons == Buttons::YesNoCancel)
         standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    QMessageBox box(boxIcon(icon), title, text, standard, m_parent);
+    QMessageBox box(boxIcon(icon), title, text, standard, owner());
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -62,39 +64,70 @@ Prompter::Answer WidgetPrompter::ask(const QString &text, const QString &title, 
 
 void WidgetPrompter::inform(const QString &text, const QString &title, Icon icon)
 {
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, owner());
     box.exec();
+}
+
+QString WidgetPrompter::startIn(const QString &filter, const QString &start) const
+{
+    // Where the caller points, while that folder is there.
+    const QFileInfo given(start);
+    if (!start.isEmpty() && given.isAbsolute() && (given.isDir() || given.absoluteDir().exists()))
+        return start;
+    const QString last = m_lastFolders.value(filter);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const auto *window = qobject_cast<const MainWindow *>(m_parent);
+    const QString module = window ? window->moduleFolder() : QString();
+    if (!module.isEmpty() && QFileInfo(module).isDir())
+        return module;
+    return QDir::homePath();
+}
+
+QString WidgetPrompter::chosen(const QString &filter, const QString &path)
+{
+    if (!path.isEmpty())
+        m_lastFolders[filter] = QFileInfo(path).absolutePath();
+    return path;
 }
 
 QString WidgetPrompter::chooseOpenFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getOpenFileName(m_parent, dialogTitle(m_parent), start, filter);
+    return chosen(filter, QFileDialog::getOpenFileName(owner(), dialogTitle(m_parent), startIn(filter, start), filter));
 }
 
 QString WidgetPrompter::chooseSaveFile(const QString &filter, const QString &start)
 {
     // Saving goes over a file that exists already, so no question about replacing it.
-    QFileDialog dialog(m_parent, dialogTitle(m_parent), start, filter);
+    QFileDialog dialog(owner(), dialogTitle(m_parent), startIn(filter, start), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().first();
+    return chosen(filter, dialog.selectedFiles().first());
 }
 
 QString WidgetPrompter::chooseNewFile(const QString &filter, const QString &start)
 {
-    return QFileDialog::getSaveFileName(m_parent, dialogTitle(m_parent), start, filter);
+    return chosen(filter, QFileDialog::getSaveFileName(owner(), dialogTitle(m_parent), startIn(filter, start), filter));
 }
 
-std::optional<Rgb> WidgetPrompter::chooseColour(Rgb initial)
+std::optional<Rgb> WidgetPrompter::chooseColour(Rgb initial, const QString &title)
 {
-    const QColor chosen = QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), m_parent);
+    const QColor chosen = QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), owner(), title);
     if (!chosen.isValid())
         return std::nullopt;
     m_lastColour = Rgb{std::uint8_t(chosen.red()), std::uint8_t(chosen.green()), std::uint8_t(chosen.blue())};
     return m_lastColour;
+}
+
+QWidget *WidgetPrompter::owner() const
+{
+    // Over the window the person works in (the VSHmain tool, Search), which
+    // gets the focus back when the dialog closes.
+    QWidget *active = QApplication::activeWindow();
+    return active ? active : m_parent;
 }
 
 void WidgetPrompter::beep()

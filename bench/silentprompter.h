@@ -17,7 +17,7 @@ public:
     }
     QString chooseOpenFile(const QString &, const QString &) override { return {}; }
     QString chooseSaveFile(const QString &, const QString &) override { return {}; }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    std::optional<Rgb> chooseColour(Rgb, const QString &) override { return std::nullopt; }
     void beep() override {}
     void setBusy(bool) override {}
 };

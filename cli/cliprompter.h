@@ -16,7 +16,7 @@ public:
     void inform(const QString &text, const QString &title, Icon icon) override;
     QString chooseOpenFile(const QString &, const QString &) override { return QString(); }
     QString chooseSaveFile(const QString &, const QString &) override { return QString(); }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    std::optional<Rgb> chooseColour(Rgb, const QString &) override { return std::nullopt; }
     void beep() override {}
     void setBusy(bool) override {}
 

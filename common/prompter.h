@@ -29,7 +29,8 @@ public:
     virtual QString chooseSaveFile(const QString &filter, const QString &start) = 0;
     // A file to write, which may be new; a window asks before one is replaced.
     virtual QString chooseNewFile(const QString &filter, const QString &start) { return chooseSaveFile(filter, start); }
-    virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;
+    // `title` says what the colour is for (which month, which table).
+    virtual std::optional<Rgb> chooseColour(Rgb initial, const QString &title) = 0;
     virtual void beep() = 0;
     virtual void setBusy(bool busy) = 0;
     // Waits until `finished` returns true; it is polled and may block briefly

@@ -332,6 +332,16 @@ void GridView::mousePressEvent(QMouseEvent *event)
         const GridGeometry::Hit hit = GridGeometry::hitTest(widths, at.x());
         setFocusCell(row, hit.editColumn > 0 && hit.width > 0 ? hit.editColumn : m_focusColumn);
         m_state.list_1_ItemClick(row);
+        // The click reached the list because the editor was elsewhere (held by
+        // an edit, or hidden by a scroll). The editor follows the pointer
+        // everywhere else, so a click on a cell edits it here too, and what is
+        // typed next goes into that cell instead of into the list.
+        if (hit.editColumn > 0 && hit.width > 0) {
+            m_state.place(at.x(), at.y(), widths);
+            syncEditor();
+            if (m_editor->isVisible())
+                m_editor->setFocus(Qt::MouseFocusReason);
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTreeView>
 #include <algorithm>
@@ -33,6 +34,8 @@ constexpr int kDesignHeight = 5790;
 constexpr int kListLeft = 120;
 constexpr int kListTop = 1200;
 constexpr int kListWidth = kOuterWidth - kFrameWidth - 2 * kListLeft;
+// What a title bar and a frame take beside the window, in pixels.
+constexpr int kTitleRoom = 40;
 // The list and the window are refreshed at most this often during a scan.
 constexpr int kProgressMs = 50;
 
@@ -53,7 +56,9 @@ int maxKeyLength(SearchKey::Type type)
 } // namespace
 
 SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    // A tool window of the main window: it stays above it when the offset
+    // description window or a message gives the main window the focus.
+    : QWidget(parent, Qt::Tool)
     , m_doc(document)
     , m_describe(std::move(describe))
 {
@@ -115,13 +120,25 @@ SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *pa
     m_descrambled->setGeometry(twips(2775, 120, 2190, 255));
     m_key->setMaxLength(maxKeyLength(currentType()));
 
-    setFixedWidth(twips(0, 0, kOuterWidth - kFrameWidth, 0).width());
-    setMinimumHeight(twips(0, 0, 0, 4200 - kFrameHeight).height());
-    resize(width(), twips(0, 0, 0, kDesignHeight - kFrameHeight).height());
+    // Tab goes down the window as it stands: the hits lie above the buttons.
+    setTabOrder(m_descrambled, m_list);
+
+    // Never taller than the screen leaves room for, with a title bar.
+    int room = QWIDGETSIZE_MAX;
+    if (const QScreen *where = screen())
+        room = where->availableGeometry().height() - kTitleRoom;
+    setFixedWidth(sizeHint().width());
+    setMinimumHeight(std::min(twips(0, 0, 0, 4200 - kFrameHeight).height(), room));
+    resize(width(), std::min(sizeHint().height(), room));
 
     connect(m_searchButton, &QPushButton::clicked, this, &SearchWindow::Command1_Click);
     connect(m_addButton, &QPushButton::clicked, this, &SearchWindow::Command2_Click);
     connect(m_type, &QComboBox::activated, this, &SearchWindow::cmbtype_Click);
+}
+
+QSize SearchWindow::sizeHint() const
+{
+    return twips(0, 0, kOuterWidth - kFrameWidth, kDesignHeight - kFrameHeight).size();
 }
 
 QRect SearchWindow::twips(int x, int y, int w, int h) const

@@ -42,6 +42,8 @@ public:
     SearchWindow(PrxDocument &document, Describe describe, QWidget *parent = nullptr);
 
     SearchResultModel &results() { return *m_results; }
+    // The window's design size.
+    QSize sizeHint() const override;
 
     void Command1_Click();
     void Command2_Click();

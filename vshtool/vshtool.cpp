@@ -25,6 +25,15 @@ QByteArray littleEndian(quint32 bits)
     return bytes;
 }
 
+// The colour dialog's title: which months of which table the colour goes into.
+QString pickTitle(ColourTable table, const std::vector<int> &months)
+{
+    static const char *const tables[] = {"font colour", "option bar colour", "back wave colour", "front wave colour"};
+    const QString when =
+        months.size() == 1 ? QLatin1String(kMonthNames[size_t(months.front())]) : QStringLiteral("All months");
+    return when + QStringLiteral(": ") + QLatin1String(tables[size_t(table)]);
+}
+
 } // namespace
 
 int VshTool::colourFile() const
@@ -158,7 +167,7 @@ ColourWrite VshTool::pick(ColourTable table, const std::vector<int> &months)
         result.status = ColourWrite::Status::Refused;
         return result;
     }
-    const auto chosen = m_doc.prompter().chooseColour(m_lastColour);
+    const auto chosen = m_doc.prompter().chooseColour(m_lastColour, pickTitle(table, months));
     if (!chosen)
         return result;
     m_lastColour = *chosen;

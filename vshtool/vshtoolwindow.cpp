@@ -57,7 +57,9 @@ QString indexed(const char *name, int index)
 } // namespace
 
 VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    // A tool window of the main window: it stays above it, also after a
+    // colour dialog or a message has given the main window the focus.
+    : QWidget(parent, Qt::Tool)
     , m_tool(tool)
     , m_records(tool.document())
 {

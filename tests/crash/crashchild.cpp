@@ -27,7 +27,7 @@ public:
     }
     QString chooseOpenFile(const QString &, const QString &) override { return m_file; }
     QString chooseSaveFile(const QString &, const QString &) override { return m_file; }
-    std::optional<Rgb> chooseColour(Rgb) override { return Rgb{200, 100, 50}; }
+    std::optional<Rgb> chooseColour(Rgb, const QString &) override { return Rgb{200, 100, 50}; }
     void beep() override {}
     void setBusy(bool) override {}
 

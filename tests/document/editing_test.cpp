@@ -44,6 +44,8 @@ void typeInto(GridState &grid, double x, int row, const QString &chars)
     }
 }
 
+const QString kQuestion = QStringLiteral("vshmain.prx has been modified\r\nDo you want to save changes and exit?");
+
 // Each path says what drops the changes; the Exit question keeps its own text.
 QString dropQuestion(const char *dropping)
 {

@@ -110,6 +110,38 @@ TEST_F(GridWindowTest, TypedValuesLandInTheListAndRefusedKeysBeepOnce)
     EXPECT_EQ(editor()->text(), "2.5") << "the editor stays while it has the focus";
 }
 
+TEST_F(GridWindowTest, TypingAfterAClickOnAnotherCellOfTheRowReachesThatCell)
+{
+    open();
+    QTest::mouseMove(grid(), cellPoint(5300, 1));
+    QTest::mouseClick(editor(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor()->hasFocus());
+    QTest::keyClicks(editor(), "2.5");
+
+    // The editor stays on Value while the pointer goes to Description; the click lands on the list.
+    QTest::mouseMove(grid(), cellPoint(1000, 1));
+    QTest::mouseClick(grid(), Qt::LeftButton, {}, cellPoint(1000, 1));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor()->isVisible());
+    ASSERT_TRUE(editor()->hasFocus());
+    EXPECT_EQ(grid()->state().editor().EditColumn, 1);
+    EXPECT_TRUE(editor()->geometry().contains(cellPoint(1000, 1)));
+    EXPECT_EQ(grid()->state().selectedRow, 1) << "the click still selects the row";
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "Font size");
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Description), "Font size");
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "2.5");
+
+    // A click on the "#" column selects the row and leaves the keys to the list.
+    QTest::mouseClick(grid(), Qt::LeftButton, {}, cellPoint(20, 2));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(grid()->hasFocus());
+    EXPECT_EQ(grid()->state().selectedRow, 2);
+    QTest::keyClicks(grid(), "7");
+    EXPECT_EQ(doc->model().cell(1, BookmarkRow::Value), "12.25");
+}
+
 TEST_F(GridWindowTest, AddOffsetOn40RowsStartsTheScrollBar)
 {
     open(40);

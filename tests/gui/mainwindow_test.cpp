@@ -7,11 +7,13 @@
 #include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
+#include "vshtool/vshtoolwindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -71,6 +73,22 @@ TEST_F(MainWindowTest, ShowsTheDemoModuleOpenedFromTheCommandLine)
     EXPECT_TRUE(QFileInfo::exists(workingCopy));
     window->close();
     EXPECT_FALSE(QFileInfo::exists(workingCopy));
+}
+
+TEST_F(MainWindowTest, TabFollowsTheButtonsAsTheyStand)
+{
+    doc->openFromCommandLine(home.module4());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::setActiveWindow(window.get());
+    window->grid()->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited.join(' ').toStdString(),
+              "cmdBookmark(1) Command1 cmdBookmark(2) cmdBookmark(3) cmdBookmark(4) cmdBookmark(5) list_1");
 }
 
 TEST_F(MainWindowTest, VersionBoxChangesTheSectionOnEnter)
@@ -239,6 +257,65 @@ TEST(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
     titleOf("popCompress");
     EXPECT_EQ(titles, (QStringList{"Open PRX", "Save PRX As", "Save Compressed PRX As"}));
     EXPECT_TRUE(window.fileDialogTitle().isEmpty());
+}
+
+// Not in the folder the program happened to be started from.
+TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
+{
+    TestHome home;
+    home.answerAssociation();
+    WidgetPrompter prompter;
+    PrxDocument doc(home.path(), prompter);
+    MainWindow window(doc);
+    prompter.setParent(&window);
+    doc.startUp();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    QStringList folders;
+    // Runs `open`; the file dialog it shows tells its folder and is cancelled, or takes `pick`.
+    const auto folderOf = [&](const std::function<void()> &open, const QString &pick = QString()) {
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                closer.stop();
+                folders << dialog->directory().absolutePath();
+                if (pick.isEmpty()) {
+                    dialog->reject();
+                } else {
+                    dialog->selectFile(pick);
+                    static_cast<QDialog *>(dialog)->accept();
+                }
+            }
+        });
+        closer.start(20);
+        open();
+    };
+    const auto item = [&](const char *name) {
+        return [&window, name] { window.findChild<QAction *>(QLatin1String(name))->trigger(); };
+    };
+    folderOf(item("menuOpenPRX"));
+    EXPECT_EQ(folders.takeLast().toStdString(), QDir::homePath().toStdString()) << "no module open, no folder used yet";
+
+    doc.openFromCommandLine(home.module4());
+    const QString moduleFolder = QFileInfo(home.module4()).absolutePath();
+    folderOf(item("popSaveAs"));
+    folderOf(item("popCompress"));
+    EXPECT_EQ(folders.join(" | ").toStdString(), QStringList({moduleFolder, moduleFolder}).join(" | ").toStdString());
+    folders.clear();
+
+    QCoreApplication::processEvents();
+    ASSERT_NE(window.vshToolWindow(), nullptr);
+    const auto button = [&](const char *name) {
+        return [&window, name] { window.vshToolWindow()->findChild<QPushButton *>(QLatin1String(name))->click(); };
+    };
+    ASSERT_TRUE(QDir(home.path()).mkpath("presets"));
+    const QString preset = home.file("presets/scheme.json");
+    folderOf(button("cmdExportColours"), preset);
+    ASSERT_TRUE(QFileInfo::exists(preset));
+    folderOf(button("cmdImportColours"));
+    EXPECT_EQ(folders.join(" | ").toStdString(), QStringList({moduleFolder, home.file("presets")}).join(" | ").toStdString())
+        << "the presets' folder, once used";
 }
 
 } // namespace

@@ -92,6 +92,7 @@ TEST_F(ShellTest, ClosingPreferencesStoresAndAppliesTheColours)
         }
         prompter.colours.push_back(std::nullopt); // the colour dialog cancelled
         QTest::mouseClick(dialog.findChild<QLabel *>("pic(0)"), Qt::LeftButton);
+        EXPECT_EQ(prompter.calls.back().title, "Highlighted Text (Font Color)") << "the swatch's caption";
     });
     EXPECT_EQ(prompter.count("colour"), 5);
     for (int i = 0; i < 4; ++i) {

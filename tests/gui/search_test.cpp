@@ -7,6 +7,7 @@
 #include "tests/support/testhome.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -91,6 +92,30 @@ protected:
     std::unique_ptr<MainWindow> window;
     SearchWindow *search = nullptr;
 };
+
+// Tab goes down the window as it stands: key, type, file, hits, then the two buttons.
+TEST_F(SearchWindowTest, AToolWindowWhoseTabOrderAndSizeFitItAsItStands)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(search));
+    QApplication::setActiveWindow(search);
+    child<QLineEdit>("txtSearch")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited.join(' ').toStdString(), "cmbtype Option1 SearchList Command1 Command2 txtSearch");
+    EXPECT_EQ(search->parentWidget(), window.get());
+    EXPECT_EQ(search->windowType(), Qt::Tool) << "kept above the main window";
+
+    // With its frame it fits a 1366 x 768 screen, and nothing is cut off inside.
+    const QSize frame(16, 40);
+    EXPECT_LE(search->sizeHint().width() + frame.width(), 1366);
+    EXPECT_LE(search->sizeHint().height() + frame.height(), 768);
+    EXPECT_LE(search->minimumSizeHint().height() + frame.height(), 768);
+    for (const QWidget *control : search->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(search->rect().contains(control->geometry())) << control->objectName().toStdString();
+}
 
 TEST_F(SearchWindowTest, MessagesBeforeAnySearch)
 {

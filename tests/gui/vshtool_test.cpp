@@ -41,6 +41,7 @@ protected:
         doc = std::make_unique<PrxDocument>(home.path(), prompter);
         window = std::make_unique<MainWindow>(*doc);
         doc->startUp();
+        window->show();
     }
     void open(const QString &module)
     {
@@ -104,6 +105,30 @@ TEST_F(VshToolWindowTest, OpeningAVshmainShowsTheFilledWindow)
     EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Unchecked);
 }
 
+// A tool window of the main window stays above it when a colour dialog or a
+// message has given the main window the focus; a window manager keeps it so
+// only when it is mapped after the main window.
+TEST_F(VshToolWindowTest, IsAToolWindowOfTheMainWindowShownAfterIt)
+{
+    window->hide();
+    open(home.module5());
+    EXPECT_EQ(tool()->parentWidget(), window.get());
+    EXPECT_EQ(tool()->windowType(), Qt::Tool);
+    EXPECT_FALSE(tool()->isVisible()) << "not before the main window";
+    window->show();
+    EXPECT_FALSE(tool()->isVisible()) << "not in the main window's show event, before it is mapped";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(tool()->isVisible());
+    EXPECT_TRUE(menuItem()->isChecked());
+
+    // Hidden with its menu item, it stays hidden when the main window is shown again.
+    menuItem()->trigger();
+    window->hide();
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(tool()->isVisible());
+}
+
 TEST_F(VshToolWindowTest, TheMenuItemHidesShowsAndRecreates)
 {
     open(home.module5());
@@ -139,6 +164,10 @@ TEST_F(VshToolWindowTest, PickingColours)
     EXPECT_EQ(swatch("pic(0)")->colour(), shown);
 
     prompter.colours.push_back(Rgb{255, 0, 0});
+    QTest::mouseClick(swatch("pic(2)"), Qt::LeftButton);
+    EXPECT_EQ(module().mid(kFontStart + 24, 12), QByteArray::fromHex("0000803F0000000000000000"));
+    EXPECT_EQ(swatch("pic(2)")->colour(), (Rgb{255, 0, 0}));
+    prompter.colours.push_back(Rgb{255, 0, 0});
     QTest::mouseClick(swatch("pic(0)"), Qt::LeftButton);
     EXPECT_EQ(module().mid(kFontStart, 12), QByteArray::fromHex("0000803F0000000000000000"));
     EXPECT_EQ(swatch("pic(0)")->colour(), (Rgb{255, 0, 0}));
@@ -163,6 +192,15 @@ TEST_F(VshToolWindowTest, PickingColours)
         EXPECT_EQ(module().mid(kOptStart + 12 * m, 12), singles({0.0f, 0.2f, 1.0f}));
     }
     EXPECT_TRUE(prompter.messages().isEmpty());
+
+    // Each colour dialog says what it colours.
+    QStringList titles;
+    for (const FakePrompter::Call &call : prompter.calls)
+        if (call.kind == "colour")
+            titles << call.title;
+    EXPECT_EQ(titles, (QStringList{"January: font colour", "March: font colour", "January: font colour",
+                                   "February: back wave colour", "All months: back wave colour",
+                                   "All months: option bar colour"}));
 }
 
 TEST_F(VshToolWindowTest, TypedAlphas)

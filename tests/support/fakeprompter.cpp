@@ -37,9 +37,9 @@ QString FakePrompter::chooseSaveFile(const QString &filter, const QString &start
     return f;
 }
 
-std::optional<Rgb> FakePrompter::chooseColour(Rgb)
+std::optional<Rgb> FakePrompter::chooseColour(Rgb, const QString &title)
 {
-    calls.push_back({QStringLiteral("colour"), {}, {}});
+    calls.push_back({QStringLiteral("colour"), {}, title});
     if (colours.empty())
         return std::nullopt;
     const auto c = colours.front();

@@ -33,7 +33,7 @@ public:
     void inform(const QString &text, const QString &title, Icon icon) override;
     QString chooseOpenFile(const QString &filter, const QString &start) override;
     QString chooseSaveFile(const QString &filter, const QString &start) override;
-    std::optional<Rgb> chooseColour(Rgb initial) override;
+    std::optional<Rgb> chooseColour(Rgb initial, const QString &title) override;
     void beep() override;
     void setBusy(bool busy) override;
     bool waitWhileBusy(const QString &text, const std::function<bool()> &finished) override;
