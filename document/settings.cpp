@@ -59,6 +59,10 @@ void Settings::load(bool askFirstRun)
 {
     IniFile &cfg = config();
     m_storedVersion = cfg.read(kConfig, QStringLiteral("PRXversion"));
+    if (const QString why = cfg.readError(); !why.isEmpty())
+        m_prompter.inform(QStringLiteral("The settings file %1 is not used: %2.")
+                              .arg(QDir::toNativeSeparators(cfg.path()), why),
+                          QStringLiteral("Error"), Prompter::Icon::Warning);
     m_firmwareList = cfg.read(kConfig, QStringLiteral("Firmware")).split(QLatin1Char(','));
     m_expertFlag = cfg.read(kConfig, QStringLiteral("Expertmode")) != QLatin1String("0");
     const QString folder = cfg.read(kConfig, QStringLiteral("BookmarkPath"));
