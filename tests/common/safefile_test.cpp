@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +44,7 @@ TEST_F(SafeFileTest, ReplacesInOrderSyncRenameSyncFolderAndKeepsTheMode)
 {
     const QString target = path(QStringLiteral("vshmain.vt"));
     plant(target, "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0604), 0);
     QStringList steps;
     SafeFile::setTrace([&](const char *step, const QString &) { steps << QString::fromLatin1(step); });
     const FileError error = SafeFile::write(target, "new content");
@@ -53,24 +54,27 @@ TEST_F(SafeFileTest, ReplacesInOrderSyncRenameSyncFolderAndKeepsTheMode)
     EXPECT_EQ(slurp(target), "new content");
     struct stat st{};
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(entries(), QStringList{QStringLiteral("vshmain.vt")});
 }
 
 TEST_F(SafeFileTest, RefusesTargetsThatAreNoRegularFileAndWritesThroughLinks)
 {
     const QString fifo = path(QStringLiteral("pipe"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0604), 0);
     const FileError onFifo = SafeFile::write(fifo, "x");
     EXPECT_EQ(onFifo.text(), QStringLiteral("Can not write %1: it is not a regular file").arg(fifo));
     struct stat st{};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
-    const FileError onDevice = SafeFile::write(QStringLiteral("/dev/null"), "x");
-    EXPECT_FALSE(onDevice.ok());
-    ASSERT_EQ(::stat("/dev/null", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    // A device of the test's own, like /dev/null: a fault here must not replace the system's.
+    const QString device = path(QStringLiteral("null"));
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_EQ(SafeFile::write(device, "x").cause, QStringLiteral("it is not a regular file"));
+        ASSERT_EQ(::lstat(QFile::encodeName(device).constData(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode));
+    }
 
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     EXPECT_EQ(SafeFile::write(path(QStringLiteral("folder")), "x").cause, QStringLiteral("it is a folder"));
@@ -125,7 +129,7 @@ TEST_F(SafeFileTest, SweepsOnlyPlainLeftoversOfGoneProcessesNeverLinks)
 TEST_F(SafeFileTest, ReadsRefuseWhatIsNoRegularFileOrTooLarge)
 {
     const QString fifo = path(QStringLiteral("Config.ini"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0604), 0);
     QByteArray bytes;
     EXPECT_EQ(SafeFile::read(fifo, SafeFile::TextLimit, bytes).cause, QStringLiteral("it is not a regular file"));
     EXPECT_FALSE(SafeFile::read(QStringLiteral("/dev/zero"), SafeFile::TextLimit, bytes).ok());
@@ -169,7 +173,7 @@ TEST_F(SafeFileTest, AStageCopiesCheckedAndCommitsOverTheTarget)
 {
     const QString module = path(QStringLiteral("vshmain.prx"));
     plant(module, QByteArray(10000, 'o'));
-    ASSERT_EQ(::chmod(QFile::encodeName(module).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(module).constData(), 0604), 0);
     {
         SafeFile::Stage stage(module);
         ASSERT_TRUE(stage.isValid());
@@ -184,7 +188,7 @@ TEST_F(SafeFileTest, AStageCopiesCheckedAndCommitsOverTheTarget)
     EXPECT_EQ(slurp(module), QByteArray(10000, 'n'));
     struct stat st{};
     ASSERT_EQ(::stat(QFile::encodeName(module).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(entries(), QStringList{QStringLiteral("vshmain.prx")});
 }
 

@@ -141,7 +141,7 @@ QByteArray onDisk(const QString &path)
 
 TEST_F(ModuleFilesTest, AModuleIsReplacedWholeAtEachWriteOnlyAScratchFileInPlace)
 {
-    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0604), 0);
     ASSERT_TRUE(files.open(ModuleFiles::Working, path()));
     const quint64 before = inodeOf(path());
     ASSERT_TRUE(files.write(1, 10, "ABCD").ok());
@@ -150,7 +150,7 @@ TEST_F(ModuleFilesTest, AModuleIsReplacedWholeAtEachWriteOnlyAScratchFileInPlace
     EXPECT_EQ(files.read(1, 10, 4), "ABCD");
     struct stat st{};
     ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(files.write(1, kSize - 2, "ABCD").cause,
               QStringLiteral("offset FFFFE does not lie inside the file (1048576 bytes)"));
 
