@@ -1,10 +1,10 @@
 #include "app/fileassociation.h"
 
+#include "common/safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -24,8 +24,7 @@ bool writeIfDifferent(const QString &path, const QByteArray &bytes)
     if (QFileInfo(path).isFile() && readFile(path) == bytes)
         return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return SafeFile::write(path, bytes).ok();
 }
 
 QString homeOr(const char *variable, const QString &fallback)

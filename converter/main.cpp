@@ -1,3 +1,4 @@
+#include "common/platform.h"
 #include "converter/hbkconverter.h"
 #include "converter/kestrinwindow.h"
 
@@ -32,6 +33,8 @@ bool mayOpenWindow(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // A file-size limit fails the write with a message instead of killing the program.
+    Platform::ignoreFileSizeSignal();
     const bool window = mayOpenWindow(argc, argv);
     std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Kestrin"));

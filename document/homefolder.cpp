@@ -1,5 +1,7 @@
 #include "document/homefolder.h"
 
+#include "common/safefile.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -60,11 +62,10 @@ bool seed(const QString &home, const QString &dataFolder, const QString &scrambl
         if (QFileInfo::exists(target))
             continue;
         to.mkpath(QFileInfo(target).absolutePath());
-        // Copies keep the read-only bits of installed files; the home's are the user's to change.
-        if (QFile::copy(source, target)) {
-            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+        // A new file of the user's (the home's files are theirs to change), written as every file is.
+        QByteArray bytes;
+        if (SafeFile::read(source, SafeFile::TextLimit, bytes).ok() && SafeFile::write(target, bytes).ok())
             copied = true;
-        }
     }
 #ifdef Q_OS_WIN
     const QString toolTarget = to.filePath(QStringLiteral("scramble.exe"));

@@ -451,11 +451,13 @@ bool PrxDocument::confirmDiskVersion(bool beforeSave)
                           Prompter::Icon::Critical);
         return false;
     }
-    const QString keep = beforeSave ? QStringLiteral("No: save over it; the other program's changes are lost.")
+    const QString keep = beforeSave ? QStringLiteral("No: save over %1; the other program's changes are lost.")
+                                          .arg(names.size() > 1 ? QStringLiteral("them") : QStringLiteral("it"))
                                     : QStringLiteral("No: keep what is shown here; saving will write over the "
                                                      "other program's changes.");
-    const auto answer = m_prompter.ask(what + QStringLiteral("\r\n\r\nYes: reload it; the changes not saved here are "
-                                                             "lost.\r\n") +
+    const QString them = names.size() > 1 ? QStringLiteral("them") : QStringLiteral("it");
+    const auto answer = m_prompter.ask(what + QStringLiteral("\r\n\r\nYes: reload ") + them +
+                                           QStringLiteral("; the changes not saved here are lost.\r\n") +
                                            keep + QStringLiteral("\r\nCancel: do neither for now."),
                                        Prompter::AppTitle, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning);
     switch (answer) {
