@@ -132,14 +132,22 @@ TEST_F(FileSafety, AFifoAsModuleOrConfigIsRefusedAtOnce)
 {
     const QString fifo = home.file("demo/pipe.prx");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString &command : {"info", "list", "search"}) {
-        QStringList arguments{command, fifo};
-        if (command == QLatin1String("search"))
-            arguments << "--int" << "1";
-        const Outcome r = vantor(arguments, -1, 5000);
-        ASSERT_TRUE(r.finished) << command.toStdString() << " hangs";
-        EXPECT_LT(r.milliseconds, 1000) << command.toStdString();
-        EXPECT_EQ(r.exitCode, 1) << command.toStdString();
+    const QList<QStringList> commands = {
+        {"info", fifo},
+        {"list", fifo},
+        {"search", fifo, "--int", "1"},
+        {"get", fifo, "10", "Integer"},
+        {"set", fifo, "3=1"},
+        {"colors", fifo, "--export", home.file("out.json")},
+        {"pack", fifo, "--version", "4.05", "-o", home.file("out.prx")},
+        {"unpack", fifo, "-o", home.file("out.prx")},
+    };
+    for (const QStringList &command : commands) {
+        SCOPED_TRACE(command.first().toStdString());
+        const Outcome r = vantor(command, -1, 5000);
+        ASSERT_TRUE(r.finished) << "hangs";
+        EXPECT_LT(r.milliseconds, 1000);
+        EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.toStdString();
     }
     const Outcome zero = vantor({"search", "/dev/zero", "--int", "1"}, -1, 5000);
