@@ -322,7 +322,14 @@ bool ModuleSaver::save()
     m_model.readValues(m_files);
     for (const QString &notice : std::as_const(m_notices))
         m_prompter.inform(notice, Prompter::AppTitle, Prompter::Icon::Information);
-    return saveList();
+    if (!m_t.bookmarks || BookmarkSection::save(*m_t.bookmarks, m_t.version, m_model.rows())) {
+        if (m_t.bookmarks && m_t.bookmarks->exists())
+            m_model.markSaved();
+        return true;
+    }
+    // Said whole: the module did change, only the list did not reach its file.
+    return fail(m_t.title() + QStringLiteral(" was saved, but its bookmark list was not: ") +
+                m_t.bookmarks->lastError().text());
 }
 
 QString ModuleSaver::writePending(ModuleFiles &target, int slot, int fileCell)

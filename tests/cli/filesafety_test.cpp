@@ -1,6 +1,7 @@
 #include "common/inifile.h"
 #include "tests/document/documenttest.h"
 #include "tests/document/processhelpers.h"
+#include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>
@@ -312,6 +313,23 @@ TEST_F(EditorAndScript, ScriptsNeverWriteOverAChangeMadeMeanwhile)
     doc->model().setCell(3, BookmarkRow::Value, QStringLiteral("18"));
     EXPECT_TRUE(doc->save());
     EXPECT_EQ(prompter.count("ask"), 1);
+}
+
+TEST_F(EditorAndScript, AModuleSavedWithoutItsListSaysSo)
+{
+    // A bookmark file larger than the module: a file-size limit between the two stops only the list.
+    ASSERT_TRUE(TestHome::writeAll(home.bookmarks(), TestHome::readAll(home.bookmarks()) + QByteArray(300000, ';') + "\r\n"));
+    doc->openFromCommandLine(home.module4());
+    doc->model().setCell(2, BookmarkRow::Value, QStringLiteral("55"));
+    ForkedChild child;
+    child.fileSizeLimit = 200000;
+    const auto run = child.run([&] {
+        const bool saved = doc->save();
+        return (saved ? QByteArray("saved|") : QByteArray("not saved|")) + prompter.messages().value(0).toUtf8();
+    });
+    ASSERT_TRUE(run.exitedNormally);
+    EXPECT_TRUE(run.output.startsWith("not saved|vshmain.prx was saved, but its bookmark list was not: Can not write"))
+        << run.output.toStdString();
 }
 
 } // namespace
