@@ -11,6 +11,7 @@
 namespace {
 // Above this a load reads value by value instead of holding the whole file.
 constexpr qint64 kCacheLimit = 64 * 1024 * 1024;
+constexpr qint64 kHashLimit = 256 * 1024 * 1024;
 }
 
 QFile *ModuleFiles::file(int slot) const
@@ -33,10 +34,19 @@ bool ModuleFiles::openFile(int slot, const QString &path)
     QString &error = m_errors[slot - 1];
     error.clear();
     // A folder opens for reading but reads nothing; a pipe or a device would block or never end.
-    QByteArray bytes;
-    if (const FileError refused = SafeFile::read(path, std::numeric_limits<qint64>::max(), bytes); !refused.ok()) {
+    if (const FileError refused = SafeFile::checkInput(path); !refused.ok()) {
         error = refused.cause;
         return false;
+    }
+    // The bytes are read once for the hash that tells a later change; a file
+    // too large to hold is known by its identity, size and times alone.
+    QByteArray bytes;
+    const bool hashed = QFileInfo(path).size() <= kHashLimit;
+    if (hashed) {
+        if (const FileError refused = SafeFile::read(path, kHashLimit, bytes); !refused.ok()) {
+            error = refused.cause;
+            return false;
+        }
     }
     auto f = std::make_unique<QFile>(path);
     // Unbuffered: values are read a few bytes at a time at scattered offsets.
@@ -50,7 +60,7 @@ bool ModuleFiles::openFile(int slot, const QString &path)
     }
     m_files[slot - 1] = std::move(f);
     m_writable[slot - 1] = writable;
-    m_stamps[slot - 1] = FileStamp::of(path, bytes);
+    m_stamps[slot - 1] = hashed ? FileStamp::of(path, bytes) : FileStamp::of(path);
     if (m_cacheDepth > 0 && qint64(bytes.size()) <= kCacheLimit)
         m_cache[slot - 1] = std::move(bytes);
     return true;
