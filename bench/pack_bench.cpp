@@ -1,23 +1,32 @@
-// Packs a module of 16 MiB - 1 byte and runs gzip -9 on the same file, and
-// prints both times, their ratio and the output sizes. A single deflate
-// stream over the whole module is timed too, for reference.
-#include "bench/silentprompter.h"
+// Deflates two inputs of 16 MiB - 1 byte, a synthetic module and real ELF
+// code (the Qt 6 Core, Gui and Widgets libraries joined and cut), three ways:
+// zlib at level 9 as packing did before, libdeflate at the level packing uses
+// now, and gzip -9 run as a process. For each it prints the CPU time, the wall
+// time and the size, and whether packing meets its targets against gzip -9.
+//   bench_pack [RUNS] [--levels L,L,...]   (extra libdeflate levels to compare)
+#include "document/gzipcodec.h"
 #include "document/modulepacker.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <zlib.h>
 
-namespace {
+extern char **environ;
 
+namespace {
 
 struct Random
 {
@@ -138,87 +147,177 @@ QByteArray moduleLike(qsizetype size)
     return b;
 }
 
-double bestOf(int runs, const std::function<void()> &run)
+// Real code: the Qt 6 libraries joined and cut to `size`; empty when they are not there.
+QByteArray realCode(qsizetype size)
 {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    QByteArray b;
+    for (const char *name : {"libQt6Core.so.6", "libQt6Gui.so.6", "libQt6Widgets.so.6"}) {
+        QFile f(QStringLiteral("/usr/lib/x86_64-linux-gnu/") + QLatin1String(name));
+        if (!f.open(QIODevice::ReadOnly))
+            return QByteArray();
+        b += f.readAll();
     }
-    return best;
+    return b.left(size);
 }
 
-qint64 singleStreamSize(const QByteArray &module)
+double seconds(const timeval &t)
+{
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+double cpuOf(const rusage &u)
+{
+    return seconds(u.ru_utime) + seconds(u.ru_stime);
+}
+
+struct Figures
+{
+    double cpu = 1e30;
+    double wall = 1e30;
+    qint64 bytes = -1;
+};
+
+// Best CPU and best wall time of `runs` runs of an in-process compressor.
+Figures measure(int runs, const std::function<qint64()> &run)
+{
+    Figures f;
+    for (int i = 0; i < runs; ++i) {
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        QElapsedTimer timer;
+        timer.start();
+        f.bytes = run();
+        const double wall = double(timer.nsecsElapsed()) / 1e9;
+        getrusage(RUSAGE_SELF, &after);
+        f.cpu = std::min(f.cpu, cpuOf(after) - cpuOf(before));
+        f.wall = std::min(f.wall, wall);
+    }
+    return f;
+}
+
+// zlib -9 with a gzip wrapper, one stream: what packing did before, less its
+// split into chunks (which cost a little more CPU, not less).
+qint64 zlibSize(const QByteArray &data)
 {
     z_stream zs{};
-    deflateInit2(&zs, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-    QByteArray out(qsizetype(deflateBound(&zs, uLong(module.size()))), Qt::Uninitialized);
-    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(module.constData()));
-    zs.avail_in = uInt(module.size());
+    if (deflateInit2(&zs, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        return -1;
+    QByteArray out(qsizetype(deflateBound(&zs, uLong(data.size()))), Qt::Uninitialized);
+    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    zs.avail_in = uInt(data.size());
     zs.next_out = reinterpret_cast<Bytef *>(out.data());
     zs.avail_out = uInt(out.size());
-    deflate(&zs, Z_FINISH);
-    const qint64 size = qint64(zs.total_out);
+    const int rc = deflate(&zs, Z_FINISH);
+    const qint64 size = rc == Z_STREAM_END ? qint64(zs.total_out) : -1;
     deflateEnd(&zs);
     return size;
+}
+
+// gzip -9 -c on `input` into `output`; its CPU time comes from the child's own rusage.
+Figures gzip9(int runs, const QString &input, const QString &output)
+{
+    Figures f;
+    const QByteArray in = QFile::encodeName(input), out = QFile::encodeName(output);
+    for (int i = 0; i < runs; ++i) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        char *argv[] = {const_cast<char *>("gzip"), const_cast<char *>("-9"), const_cast<char *>("-c"),
+                        const_cast<char *>(in.constData()), nullptr};
+        QElapsedTimer timer;
+        timer.start();
+        pid_t pid = 0;
+        const int spawned = posix_spawnp(&pid, "gzip", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0)
+            return Figures{};
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return Figures{};
+        f.wall = std::min(f.wall, double(timer.nsecsElapsed()) / 1e9);
+        f.cpu = std::min(f.cpu, cpuOf(usage));
+    }
+    f.bytes = QFile(output).size();
+    return f;
+}
+
+void row(const char *name, const Figures &f, const Figures &gzip)
+{
+    std::printf("  %-16s %7.3f %8.3f %10lld  %9.2f  %9.4f\n", name, f.cpu, f.wall, qlonglong(f.bytes),
+                f.cpu / gzip.cpu, double(f.bytes) / double(gzip.bytes));
+}
+
+bool benchOne(const char *title, const QByteArray &data, int runs, const std::vector<int> &extraLevels,
+              const QTemporaryDir &dir)
+{
+    const QString input = dir.filePath(QStringLiteral("input")), output = dir.filePath(QStringLiteral("input.gz"));
+    QFile f(input);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size()) {
+        std::fprintf(stderr, "bench_pack: can not write %s\n", qPrintable(input));
+        return false;
+    }
+    f.close();
+
+    const Figures gzip = gzip9(runs, input, output);
+    if (gzip.bytes < 0) {
+        std::fprintf(stderr, "bench_pack: gzip -9 failed\n");
+        return false;
+    }
+    const Figures zlib = measure(runs, [&] { return zlibSize(data); });
+    QByteArray packed;
+    const Figures ours = measure(runs, [&] {
+        packed = GzipCodec::compress(data);
+        return qint64(packed.size());
+    });
+    if (GzipCodec::decompress(packed) != data) {
+        std::fprintf(stderr, "bench_pack: the packed stream does not unpack to its input\n");
+        return false;
+    }
+
+    std::printf("%s: %lld bytes, best of %d runs, %u cores\n", title, qlonglong(data.size()), runs,
+                std::thread::hardware_concurrency());
+    std::printf("  %-16s %7s %8s %10s  %9s  %9s\n", "", "CPU s", "wall s", "bytes", "CPU/gzip", "size/gzip");
+    row("zlib -9 (before)", zlib, gzip);
+    const QByteArray label = "libdeflate " + QByteArray::number(GzipCodec::PackLevel);
+    row(label.constData(), ours, gzip);
+    for (const int level : extraLevels) {
+        const QByteArray name = "  libdeflate " + QByteArray::number(level);
+        row(name.constData(), measure(runs, [&] { return qint64(GzipCodec::compress(data, level).size()); }), gzip);
+    }
+    row("gzip -9", gzip, gzip);
+    const bool small = ours.bytes <= gzip.bytes, cheap = ours.cpu <= 0.7 * gzip.cpu, quick = ours.wall < gzip.wall;
+    std::printf("  targets: size <= gzip -9 %s, CPU <= 0.70x gzip -9 %s, wall %.2fx gzip -9\n\n",
+                small ? "met" : "NOT MET", cheap ? "met" : "NOT MET", ours.wall / gzip.wall);
+    return small && cheap && quick;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
-    QTemporaryDir dir;
-    const QString modulePath = dir.filePath(QStringLiteral("vshmain.prx"));
-    const QString templatePath = dir.filePath(QStringLiteral("5.00.prx"));
-    const QString packedPath = dir.filePath(QStringLiteral("packed.prx"));
-    const QString gzipPath = dir.filePath(QStringLiteral("vshmain.prx.gz"));
-    const QByteArray module = moduleLike(ModulePacker::SizeLimit - 1);
-    {
-        QFile m(modulePath), t(templatePath);
-        if (!m.open(QIODevice::WriteOnly) || m.write(module) != module.size() || !t.open(QIODevice::WriteOnly) ||
-            t.write(QByteArray(336, '\0')) != 336) {
-            std::fprintf(stderr, "bench_pack: can not write the module\n");
-            return 1;
+    int runs = 3;
+    std::vector<int> extraLevels;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--levels") == 0 && i + 1 < argc) {
+            for (const QString &l : QString::fromLocal8Bit(argv[++i]).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                if (const int level = l.toInt(); level >= 1 && level <= 12)
+                    extraLevels.push_back(level);
+        } else {
+            runs = std::max(1, std::atoi(argv[i]));
         }
     }
-
-    SilentPrompter prompter;
-    const double ours = bestOf(runs, [&] { ModulePacker(prompter).pack(modulePath, templatePath, packedPath); });
-    if (!prompter.failure.isEmpty()) {
-        std::fprintf(stderr, "bench_pack: %s\n", qPrintable(prompter.failure));
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "bench_pack: no temporary folder\n");
         return 1;
     }
-    int gzipExit = -1;
-    const double gzip = bestOf(runs, [&] {
-        QProcess process;
-        process.setStandardOutputFile(gzipPath);
-        process.start(QStringLiteral("gzip"), {QStringLiteral("-9"), QStringLiteral("-c"), modulePath});
-        process.waitForFinished(-1);
-        gzipExit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    });
-    if (gzipExit != 0) {
-        std::fprintf(stderr, "bench_pack: gzip -9 failed\n");
-        return 1;
-    }
-    qint64 single = 0;
-    const double singleTime = bestOf(1, [&] { single = singleStreamSize(module); });
-
-    const qint64 packed = QFileInfo(packedPath).size();
-    const qint64 stream = packed - 336;
-    const qint64 gzipped = QFileInfo(gzipPath).size();
-    std::printf("module             %lld bytes, best of %d runs, %u cores\n", qlonglong(module.size()), runs,
-                std::thread::hardware_concurrency());
-    std::printf("pack (zlib -9)     %.3f s  stream %lld bytes  packed file %lld bytes\n", ours, qlonglong(stream),
-                qlonglong(packed));
-    std::printf("gzip -9 -c         %.3f s  output %lld bytes\n", gzip, qlonglong(gzipped));
-    std::printf("time ratio         %.2f (target at most 0.80)\n", ours / gzip);
-    std::printf("size               stream %s gzip's output by %lld bytes\n",
-                stream <= gzipped ? "below or equal to" : "ABOVE", qlonglong(std::abs(gzipped - stream)));
-    std::printf("one deflate stream %.3f s  %lld bytes (reference: zlib -9 without chunks, one core)\n", singleTime,
-                qlonglong(single));
-    return 0;
+    const qsizetype size = ModulePacker::SizeLimit - 1;
+    bool met = benchOne("synthetic module", moduleLike(size), runs, extraLevels, dir);
+    const QByteArray real = realCode(size);
+    if (real.isEmpty())
+        std::printf("real code: the Qt 6 libraries are not in /usr/lib/x86_64-linux-gnu, left out\n");
+    else
+        met = benchOne("real code (Qt 6 Core, Gui, Widgets)", real, runs, extraLevels, dir) && met;
+    return met ? 0 : 2;
 }

@@ -8,9 +8,12 @@
 // gzip streams (RFC 1952) made and read in-process.
 namespace GzipCodec {
 
-// Deflate at level 9 with a gzip wrapper: one gzip member, its deflate data
-// made in 1 MiB chunks side by side on the available cores.
-QByteArray compress(const QByteArray &data);
+// The level packing uses (libdeflate's scale, 1 to 12).
+constexpr int PackLevel = 10;
+
+// Deflate with a gzip wrapper: one gzip member, the same bytes for the same
+// data and level. `level` runs from 1 to 12. Empty when out of memory.
+QByteArray compress(const QByteArray &data, int level = PackLevel);
 
 // What inflating a stream gave: every member's bytes, one after another, or
 // the fault that stopped it.

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <utility>
+#include <zlib.h>
 
 namespace {
 
@@ -98,17 +100,60 @@ TEST(PackedLayout, SizesFrom16MiBOnDoNotFit)
     EXPECT_FALSE(ModulePacker::assemble(header, QByteArray(limit - 336, 's'), 100)) << "the packed file reaches 16 MiB";
 }
 
-TEST(GzipStream, ChunkedStreamIsOneStandardMemberAndDeterministic)
+// The bytes of the one gzip member at the start of `stream`, and whether it
+// fills the stream exactly; zlib reads it on its own, without the codec.
+std::pair<QByteArray, bool> firstMember(const QByteArray &stream)
 {
+    z_stream zs{};
+    if (inflateInit2(&zs, 15 + 16) != Z_OK)
+        return {};
+    QByteArray out(qsizetype(1) << 22, '\0');
+    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stream.constData()));
+    zs.avail_in = uInt(stream.size());
+    zs.next_out = reinterpret_cast<Bytef *>(out.data());
+    zs.avail_out = uInt(out.size());
+    const int rc = ::inflate(&zs, Z_FINISH);
+    out.truncate(qsizetype(zs.total_out));
+    const bool whole = rc == Z_STREAM_END && zs.avail_in == 0;
+    inflateEnd(&zs);
+    return {out, whole};
+}
+
+TEST(GzipStream, PackedStreamIsOneStandardMemberWithTheHeaderAsBeforeAndDeterministic)
+{
+    // No name, no time stamp, "maximum compression", Unix: what packed modules have always carried.
+    const QByteArray header = QByteArray::fromRawData("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03", 10);
     for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(1 << 20), qsizetype(3 * (1 << 20) + 12345)}) {
+        SCOPED_TRACE(size);
         const QByteArray data = codeLike(size, quint32(size));
         const QByteArray stream = GzipCodec::compress(data);
         ASSERT_GE(stream.size(), 18);
-        EXPECT_EQ(GzipCodec::decompress(stream), data) << size;
+        EXPECT_EQ(stream.left(10), header);
+        EXPECT_EQ(firstMember(stream), std::make_pair(data, true)) << "one member, nothing after it";
+        EXPECT_EQ(GzipCodec::decompress(stream), data);
         EXPECT_EQ(GzipCodec::compress(data), stream) << "the same module packs to the same bytes";
         EXPECT_EQ(le32(stream, stream.size() - 4), quint32(size));
         expectGzipReads(stream, data);
     }
+}
+
+TEST(GzipStream, EveryLevelRoundTripsAndPackingIsSmallerThanZlibAtNine)
+{
+    const QByteArray data = codeLike(2 << 20, 11);
+    for (const int level : {1, 6, 9, 12}) {
+        const QByteArray stream = GzipCodec::compress(data, level);
+        EXPECT_EQ(firstMember(stream), std::make_pair(data, true)) << "level " << level;
+        EXPECT_EQ(stream.left(10), GzipCodec::compress(QByteArray(), GzipCodec::PackLevel).left(10))
+            << "the header does not depend on the level " << level;
+    }
+    uLongf zlibSize = compressBound(uLong(data.size()));
+    QByteArray zlibOut(qsizetype(zlibSize), '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef *>(zlibOut.data()), &zlibSize,
+                        reinterpret_cast<const Bytef *>(data.constData()), uLong(data.size()), 9),
+              Z_OK);
+    // zlib's own wrapper is 6 bytes, gzip's 18.
+    EXPECT_LT(GzipCodec::compress(data).size() - 18, qsizetype(zlibSize) - 6)
+        << "packing is to give smaller modules than zlib -9 did";
 }
 
 class PackTest : public DocumentTest
@@ -186,6 +231,21 @@ TEST_F(PackTest, PackedModuleUnpacksThroughTheOpenPath)
     EXPECT_EQ(prompter.messages().first(), "Can not read PRX file, try to decompress?");
     EXPECT_TRUE(TestHome::readAll(home.module4()) == original) << "byte for byte";
     EXPECT_EQ(doc->prxversion(), "4.05");
+}
+
+TEST_F(PackTest, DemoModulesUnpackByteForByteWithGzipAndWithOurOwnUnpack)
+{
+    for (const QString &version : {DemoFixture::kVersion4, DemoFixture::kVersion5}) {
+        SCOPED_TRACE(version.toStdString());
+        const QByteArray module = DemoFixture::storedModule(version);
+        pack(module, templatePath(version));
+        ASSERT_EQ(prompter.messages(), QStringList{"Compression Complete!"});
+        const QByteArray packed = TestHome::readAll(output());
+        const auto unpacked = ModuleUnpacker::unpackBytes(packed);
+        EXPECT_EQ(unpacked.fault, "");
+        EXPECT_TRUE(unpacked.module == module) << "byte for byte";
+        expectGzipReads(packed.mid(336, le32(packed, 176)), module);
+    }
 }
 
 TEST_F(PackTest, FailuresNameTheirCauseAndLeaveNoOutput)
