@@ -67,6 +67,10 @@ AboutDialog::AboutDialog(QWidget *parent)
     logo->setPixmap(Artwork::logo());
     logo->setFixedSize(400, 52);
 
+    auto *version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(VANTOR_VERSION)));
+    version->setObjectName(QStringLiteral("lblVersion"));
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     // The text's own line ends are CR LF; shown, a line ends at each of them.
     QString shown = AboutText;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -81,6 +85,7 @@ AboutDialog::AboutDialog(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(logo, 0, Qt::AlignHCenter);
+    layout->addWidget(version, 0, Qt::AlignHCenter);
     layout->addWidget(frame(QStringLiteral("About Vantor Editor"), "Frame1", about));
     layout->addWidget(frame(QStringLiteral("Special Thanks To:"), "Frame2", thanks));
     layout->addWidget(buttons);

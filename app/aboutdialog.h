@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// The About window (Form3): the logo, what the editor is, and thanks.
+// The About window (Form3): the logo, the version, what the editor is, and thanks.
 class AboutDialog : public QDialog
 {
     Q_OBJECT

@@ -11,30 +11,70 @@
 #include <QDir>
 #include <QSocketNotifier>
 
+#include <memory>
+
+namespace {
+
+struct EditorOptions
+{
+    QCommandLineParser parser;
+    QCommandLineOption help;
+    QCommandLineOption version;
+    QCommandLineOption home{QStringLiteral("home"), QStringLiteral("Home folder with Config.ini."),
+                            QStringLiteral("folder")};
+
+    EditorOptions()
+        : help(parser.addHelpOption())
+        , version(parser.addVersionOption())
+    {
+        parser.setApplicationDescription(QStringLiteral("Editor for PSP firmware modules (PRX)"));
+        parser.addOption(home);
+        parser.addPositionalArgument(QStringLiteral("module"), QStringLiteral("Module to open."),
+                                     QStringLiteral("[module]"));
+    }
+};
+
+QStringList argumentList(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     Platform::ignoreFileSizeSignal();
     Platform::catchTermination();
+    QCoreApplication::setApplicationName(Prompter::AppTitle);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
+
+    // Help and the version need no display: they are answered before the
+    // window system is asked for one. This first look may fail on Qt's own
+    // options (-platform, -style), which only QApplication takes away.
+    EditorOptions options;
+    options.parser.parse(argumentList(argc, argv));
+    if (options.parser.isSet(options.help) || options.parser.isSet(options.version)) {
+        QCoreApplication app(argc, argv);
+        if (options.parser.isSet(options.version))
+            options.parser.showVersion();
+        options.parser.showHelp();
+    }
+
     QApplication app(argc, argv);
     // Asked to end (SIGTERM, a closed terminal): the event loop ends, the
     // document closes its module and removes the working copy it made.
     QSocketNotifier ending(Platform::terminationHandle(), QSocketNotifier::Read);
     QObject::connect(&ending, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    QApplication::setApplicationName(Prompter::AppTitle);
     QApplication::setWindowIcon(Artwork::appIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("vantoreditor"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Editor for PSP firmware modules (PRX)"));
-    parser.addHelpOption();
-    const QCommandLineOption homeOption(QStringLiteral("home"), QStringLiteral("Home folder with Config.ini."),
-                                        QStringLiteral("folder"));
-    parser.addOption(homeOption);
-    parser.addPositionalArgument(QStringLiteral("module"), QStringLiteral("Module to open."), QStringLiteral("[module]"));
+    QCommandLineParser &parser = options.parser;
     parser.process(app);
-
     const QString programFolder = QApplication::applicationDirPath();
-    const QString home = HomeFolder::resolve(parser.value(homeOption), programFolder);
+    const QString home = HomeFolder::resolve(parser.value(options.home), programFolder);
     QDir().mkpath(home);
     HomeFolder::seed(home, HomeFolder::installedData(programFolder), HomeFolder::installedTool(programFolder));
 

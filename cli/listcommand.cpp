@@ -1,10 +1,12 @@
 #include "cli/cliparser.h"
 #include "cli/clisession.h"
 #include "cli/commands.h"
+#include "cli/jsonrowwriter.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -44,14 +46,19 @@ int listCommand(CliContext &context)
 
     const auto &rows = session.document().model().rows();
     if (parser.isSet(json)) {
-        QJsonArray array;
+        // Written row by row: a whole document of a long list costs several times the list itself.
+        std::array<Field, std::size(kFields)> byKey;
+        std::copy(std::begin(kFields), std::end(kFields), byKey.begin());
+        std::sort(byKey.begin(), byKey.end(),
+                  [](const Field &a, const Field &b) { return std::strcmp(a.key, b.key) < 0; });
+        std::array<JsonRowWriter::Member, std::size(kFields)> members;
+        JsonRowWriter writer(context.out);
         for (const BookmarkRow &row : rows) {
-            QJsonObject object;
-            for (const Field &field : kFields)
-                object.insert(QLatin1String(field.key), row[field.column]);
-            array.append(object);
+            for (std::size_t i = 0; i < byKey.size(); ++i)
+                members[i] = {QLatin1String(byKey[i].key), row[byKey[i].column]};
+            writer.writeObject(members);
         }
-        context.out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        writer.finish();
         context.out.flush();
         return CliContext::Success;
     }

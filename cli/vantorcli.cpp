@@ -11,6 +11,7 @@ namespace {
 void printUsage(QTextStream &stream)
 {
     stream << "usage: vantor [--home DIR] COMMAND ..." << Qt::endl;
+    stream << "       vantor --version | --help" << Qt::endl;
     for (const CliCommand &command : cliCommands())
         stream << "       " << command.usage << Qt::endl;
 }
@@ -42,6 +43,10 @@ int runVantor(const QStringList &arguments, const QString &programFolder, QTextS
         } else {
             rest << arg;
         }
+    }
+    if (!rest.isEmpty() && rest.first() == QLatin1String("--version")) {
+        out << "vantor " << VANTOR_VERSION << Qt::endl;
+        return CliContext::Success;
     }
     if (rest.isEmpty() || rest.first() == QLatin1String("--help") || rest.first() == QLatin1String("-h") ||
         rest.first() == QLatin1String("help")) {

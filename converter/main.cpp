@@ -7,7 +7,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -15,18 +14,12 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-// A conversion from the command line needs no display, so the widget
-// application is made only when the window may open.
-bool mayOpenWindow(int argc, char **argv)
+QStringList argumentList(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        if (std::strcmp(arg, "--convert") == 0 || std::strncmp(arg, "--convert=", 10) == 0
-            || std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help-all") == 0
-            || std::strcmp(arg, "-?") == 0)
-            return false;
-    }
-    return true;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
 }
 
 } // namespace
@@ -35,14 +28,14 @@ int main(int argc, char **argv)
 {
     // A file-size limit fails the write with a message instead of killing the program.
     Platform::ignoreFileSizeSignal();
-    const bool window = mayOpenWindow(argc, argv);
-    std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Kestrin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTOR_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Converts .hbk bookmark files of a hex editor into .vt bookmark "
                                                     "files of VantorEditor. Without --convert the window opens."));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption convertOption(QStringLiteral("convert"),
                                            QStringLiteral("Convert <file> without opening a window."),
                                            QStringLiteral("file"));
@@ -63,16 +56,28 @@ int main(int argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The .hbk file to show in the window."),
                                  QStringLiteral("[file]"));
 
+    // A first look before the application is made: only the window needs a
+    // display, so help, the version and a conversion run without one. The
+    // command line is read again after, when QApplication has taken its own options.
+    parser.parse(argumentList(argc, argv));
+    const bool window = !parser.isSet(helpOption) && !parser.isSet(versionOption) && !parser.isSet(convertOption);
+    std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+
     QTextStream out(stdout);
     QTextStream err(stderr);
     const auto usageError = [&](const QString &text) {
         err << "Kestrin: " << text << "\nTry 'Kestrin --help'.\n";
         return ExitUsage;
     };
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parsed)
         return usageError(parser.errorText());
     if (parser.isSet(helpOption)) {
         out << parser.helpText();
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << '\n';
         return 0;
     }
     const QStringList positional = parser.positionalArguments();

@@ -265,6 +265,7 @@ TEST(AboutWindow, ShowsItsTextsAndLogo)
     EXPECT_TRUE(dialog.findChild<QPlainTextEdit *>("Text2")->isReadOnly());
     const QPixmap logo = dialog.findChild<QLabel *>("logoPic")->pixmap();
     EXPECT_EQ(logo.size(), QSize(400, 52));
+    EXPECT_EQ(dialog.findChild<QLabel *>("lblVersion")->text(), "Version " VANTOR_VERSION);
 }
 
 } // namespace
