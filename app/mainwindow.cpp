@@ -2,6 +2,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/preferencesdialog.h"
+#include "app/restorebackupdialog.h"
 #include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "grid/gridview.h"
@@ -88,6 +89,8 @@ void MainWindow::buildMenus()
     addItem(m_savePrx, QStringLiteral("Save &Compressed as    "), "popCompress", QKeySequence(Qt::CTRL | Qt::Key_Q));
     addItem(m_savePrx, QStringLiteral("Save &As..."), "popSaveAs");
     addItem(m_savePrx, QStringLiteral("&Save"), "popSave", QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_restoreBackup = addItem(file, QStringLiteral("Restore &Backup..."), "menuRestoreBackup");
+    connect(m_restoreBackup, &QAction::triggered, this, &MainWindow::restoreBackup);
     file->addSeparator();
     addItem(file, QStringLiteral("&Preferences"), "menuPreferences", QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(addItem(file, QStringLiteral("E&xit"), "menuExit", QKeySequence(Qt::CTRL | Qt::Key_F4)),
@@ -373,6 +376,7 @@ void MainWindow::syncFromDocument()
         m_panels[i]->setText(m_texts.status(i + 1));
     m_savePrx->setEnabled(m_texts.savePrxEnabled());
     m_vshTool->setEnabled(m_doc.vshToolEnabled());
+    m_restoreBackup->setEnabled(m_doc.moduleOpen());
     if (m_vshWindow)
         m_vshWindow->applyModule();
     m_viewButton->setText(BookmarkList::viewButtonCaption(m_doc.settings().ExpertFlag()));
@@ -450,6 +454,15 @@ void MainWindow::showPreferences()
     m_preferencesShown = true;
     PreferencesDialog dialog(m_doc, this);
     dialog.exec();
+}
+
+void MainWindow::restoreBackup()
+{
+    m_grid->state().editor().hide();
+    RestoreBackupDialog dialog(m_doc.OpenedFiletitle(), m_doc.backupStore().folder(), m_doc.backups(), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.chosen().isEmpty())
+        m_doc.restoreBackup(dialog.chosen());
+    updateTitle();
 }
 
 void MainWindow::showAbout()

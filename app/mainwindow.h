@@ -81,6 +81,7 @@ private:
     QMenu *m_savePrx = nullptr;
     QMenu *m_offsetPop = nullptr;
     QAction *m_vshTool = nullptr;
+    QAction *m_restoreBackup = nullptr;
     QPushButton *m_viewButton = nullptr;
     QLabel *m_panels[3] = {};
     QComboBox *m_version = nullptr;
@@ -106,6 +107,8 @@ private:
     void connectShell();
     void showPreferences();
     void showAbout();
+    // File > Restore Backup...: the dialog, then the document puts the chosen one back.
+    void restoreBackup();
 
     WindowTexts m_texts;
     // The Preferences window stores its settings when it closes; one never

@@ -29,14 +29,21 @@ CliSession::~CliSession()
     m_doc.closeModule();
 }
 
+bool CliSession::lock(const QString &module)
+{
+    if (!QFileInfo(module).isFile())
+        return true;
+    if (const FileError error = m_lock.acquire(module, lockWait()); !error.ok()) {
+        fail(error.text());
+        return false;
+    }
+    return true;
+}
+
 bool CliSession::open(const QString &module, const QString &version, Access access)
 {
-    if (access == Access::Change && QFileInfo(module).isFile()) {
-        if (const FileError error = m_lock.acquire(module, lockWait()); !error.ok()) {
-            fail(error.text());
-            return false;
-        }
-    }
+    if (access == Access::Change && !lock(module))
+        return false;
     // The editor would ask whether to unpack what is no ELF module; a script
     // is told what the file is instead.
     QFile file(module);

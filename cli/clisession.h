@@ -21,6 +21,10 @@ public:
     // To change it, the module is locked first for the whole session: a
     // second `vantor` changing it waits, at most lockWait(), then fails.
     bool open(const QString &module, const QString &version = QString(), Access access = Access::Read);
+    // Only the lock that open() takes to change a module: for a change made
+    // without opening it (a module too broken to open can still be restored).
+    // False, after the cause is printed, when it could not be taken.
+    bool lock(const QString &module);
     // $VANTOR_LOCK_WAIT (seconds) when set, else 30 s.
     static std::chrono::milliseconds lockWait();
 

@@ -10,6 +10,8 @@ const std::vector<CliCommand> &cliCommands()
         {"pack", "vantor pack MODULE --version V -o OUT", packCommand},
         {"unpack", "vantor unpack FILE -o OUT", unpackCommand},
         {"colors", "vantor colors MODULE [--version V] --export FILE.json | --import FILE.json", colorsCommand},
+        {"backups", "vantor backups MODULE", backupsCommand},
+        {"restore", "vantor restore MODULE BACKUP", restoreCommand},
         {"search", "vantor search FILE (--float X | --int N | --string TEXT)", searchCommand},
         {"hbk2vt", "vantor hbk2vt FILE.hbk [--firmware 5.00] [--module MODULE] [--expand-arrays]", hbk2vtCommand},
     };

@@ -21,5 +21,7 @@ int unpackCommand(CliContext &context);
 int hbk2vtCommand(CliContext &context);
 int colorsCommand(CliContext &context);
 int searchCommand(CliContext &context);
+int backupsCommand(CliContext &context);
+int restoreCommand(CliContext &context);
 
 const std::vector<CliCommand> &cliCommands();

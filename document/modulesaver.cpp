@@ -299,6 +299,11 @@ bool ModuleSaver::fail(const QString &text)
     return false;
 }
 
+QString ModuleSaver::beforeModuleChange() const
+{
+    return m_beforeModuleChange ? m_beforeModuleChange(m_t.module) : QString();
+}
+
 bool ModuleSaver::save()
 {
     m_t = m_target ? m_target() : SaveTarget{};
@@ -358,6 +363,8 @@ QString ModuleSaver::savePlain()
     const QString module = m_t.module;
     if (const QString why = unwritable(module); !why.isEmpty())
         return why;
+    if (const QString why = beforeModuleChange(); !why.isEmpty())
+        return why;
     const QString name = QFileInfo(module).fileName();
     SafeFile::Stage stage(module);
     if (!stage.isValid())
@@ -390,6 +397,8 @@ QString ModuleSaver::saveScrambled()
                               "make a new one.")
             .arg(native(workingCopy));
     if (const QString why = unwritable(module); !why.isEmpty())
+        return why;
+    if (const QString why = beforeModuleChange(); !why.isEmpty())
         return why;
     if (const QString error = writePending(files, ModuleFiles::Working, ModuleFiles::Working); !error.isEmpty())
         return error;
@@ -542,6 +551,12 @@ void ModuleSaver::saveAs()
     }
     if (!checkValues(QFileInfo(m_t.module).size()) || (m_diskCheck && !m_diskCheck()))
         return;
+    if (ontoModule) {
+        if (const QString why = unwritable(m_t.module); !why.isEmpty())
+            return (void)fail(m_t.title() + QStringLiteral(" was not saved: ") + why);
+        if (const QString why = beforeModuleChange(); !why.isEmpty())
+            return (void)fail(m_t.title() + QStringLiteral(" was not saved: ") + why);
+    }
     // The copy gets the list's values; the module itself and its saved values
     // stay as they were, so the exit check still sees the changes.
     if (copyOver(m_t.module, chosen, true))

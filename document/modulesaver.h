@@ -41,6 +41,12 @@ public:
     // Asked before anything is written: false stops the save (the files
     // changed on disk and the person did not choose to write over them).
     void setDiskCheck(std::function<bool()> check) { m_diskCheck = std::move(check); }
+    // Asked before the module file is replaced, with its path: text (why it
+    // can not be backed up first) stops the save.
+    void setBeforeModuleChange(std::function<QString(const QString &module)> check)
+    {
+        m_beforeModuleChange = std::move(check);
+    }
     // Called when a save has put a new working copy in place of the old one.
     void setWorkingCopyRenewed(std::function<void()> renewed) { m_onWorkingCopyRenewed = std::move(renewed); }
 
@@ -93,6 +99,8 @@ private:
     // Two written rows on one byte of one file: one of them would undo the other.
     Fault firstOverlap(std::optional<qint64> copySize);
     bool fail(const QString &text);
+    // Empty text when the module may be replaced now, else why not.
+    QString beforeModuleChange() const;
     // Each returns empty text when the module changed, complete, or why it did not change.
     QString savePlain();
     // Replaces only the version of the slot's file that was read.
@@ -123,6 +131,7 @@ private:
     std::function<void(int row)> m_onFault;
     std::function<bool()> m_diskCheck;
     std::function<void()> m_onWorkingCopyRenewed;
+    std::function<QString(const QString &module)> m_beforeModuleChange;
     SaveTarget m_t;
     QString m_lastSavePath;
     // What a save that succeeded has to say once it is done.

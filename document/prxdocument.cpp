@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -54,7 +55,15 @@ PrxDocument::PrxDocument(const QString &homeFolder, Prompter &prompter, QObject 
     : QObject(parent)
     , m_prompter(prompter)
     , m_settings(homeFolder, m_inis, prompter)
+    , m_backups(QDir(homeFolder).filePath(QStringLiteral("backups")))
 {
+    // Every replacement of the module, a save's or a single colour pick's,
+    // is preceded by a backup of it as it was opened.
+    m_saver.setBeforeModuleChange([this](const QString &module) { return backUpBeforeChange(module); });
+    m_files.setBeforeReplace([this](const QString &path) {
+        const QString why = backUpBeforeChange(path);
+        return why.isEmpty() ? FileError::none() : FileError::writing(path, why);
+    });
     m_saver.setTarget([this] { return saveTarget(); });
     m_saver.setFaultHandler([this](int row) { emit valueFaulted(row); });
     m_saver.setDiskCheck([this] { return confirmDiskVersion(true); });
@@ -183,6 +192,7 @@ void PrxDocument::openFromMenu()
 
 void PrxDocument::openModule(bool fromMenu, const QString &version)
 {
+    m_backups.newOpening();
     // No module is open afterwards, and nothing of the one before stays on show.
     auto abandon = [this] {
         m_files.closeAll();
@@ -384,6 +394,14 @@ bool PrxDocument::SaveVT(const QString &section)
 
 bool PrxDocument::unpackCurrentModule()
 {
+    // The packed file is replaced by what it holds: kept first, as any module a change replaces.
+    if (const FileError error = m_backups.make(m_currentModuleFile); !error.ok()) {
+        m_prompter.inform(QDir::toNativeSeparators(m_currentModuleFile) +
+                              QStringLiteral(" was not unpacked: no backup of it could be made first (%1)")
+                                  .arg(error.text()),
+                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        return false;
+    }
     m_files.close(ModuleFiles::Working);
     if (!ModuleUnpacker(m_prompter).unpack(m_currentModuleFile))
         return false;
@@ -491,4 +509,43 @@ void PrxDocument::closeModule()
 {
     m_files.closeAll();
     m_workingCopy.drop();
+}
+
+QString PrxDocument::backUpBeforeChange(const QString &path)
+{
+    const FileError error = m_backups.beforeChange(path);
+    return error.ok() ? QString() : QStringLiteral("no backup of it could be made first (%1)").arg(error.text());
+}
+
+bool PrxDocument::restoreBackup(const QString &backup)
+{
+    if (!moduleOpen())
+        return false;
+    emit aboutToDropList();
+    const auto known = backups();
+    const auto chosen = std::find_if(known.begin(), known.end(), [&](const BackupStore::Backup &b) {
+        return QFileInfo(b.path).canonicalFilePath() == QFileInfo(backup).canonicalFilePath();
+    });
+    const QString when = chosen == known.end() ? QFileInfo(backup).fileName()
+                                               : QStringLiteral("of ") + BackupStore::timeText(chosen->time);
+    const auto answer =
+        m_prompter.ask(QStringLiteral("Put the backup %1 in the place of %2?\r\n\r\n%2 as it is now is backed up "
+                                      "first. Changes not saved here are lost.")
+                           .arg(when, m_openedFiletitle),
+                       QStringLiteral("Restore Backup"), Prompter::Buttons::YesNo, Prompter::Icon::Question);
+    if (answer != Prompter::Answer::Yes)
+        return false;
+    const qint64 size = QFileInfo(backup).size();
+    if (const FileError error = m_backups.restore(backup, m_currentModuleFile); !error.ok()) {
+        m_prompter.inform(m_openedFiletitle + QStringLiteral(" was not restored: ") + error.text(),
+                          QStringLiteral("Error"), Prompter::Icon::Critical);
+        return false;
+    }
+    // The backup may be of another version of the module: its size says which.
+    const QString found = versionOfSize(ModuleFiles::baseName(m_openedFiletitle), size);
+    const QString version = found.isEmpty() ? m_prxversion : found;
+    m_workingCopy.drop();
+    m_files.closeAll();
+    openModule(false, version);
+    return true;
 }

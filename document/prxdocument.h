@@ -2,6 +2,7 @@
 
 #include "bookmarks/bookmarkmodel.h"
 #include "common/inistore.h"
+#include "document/backupstore.h"
 #include "document/modulesaver.h"
 #include "document/settings.h"
 #include "document/workingcopy.h"
@@ -69,6 +70,14 @@ public:
     // Replaces the packed module file by the module it holds and reopens it as
     // file 1. False, with the cause told, when it could not: file 1 is closed.
     bool unpackCurrentModule();
+
+    // The backups of the open module's name, newest first.
+    std::vector<BackupStore::Backup> backups() const { return m_backups.list(m_currentModuleFile); }
+    BackupStore &backupStore() { return m_backups; }
+    // After the person's Yes: `backup` (one of backups()) replaces the open
+    // module, which is backed up first, and the module is opened again. False
+    // when nothing was replaced (No, or a failure that was told).
+    bool restoreBackup(const QString &backup);
 
     // The Save PRX menu and the exit check (see ModuleSaver).
     bool save() { return m_saver.save(); }
@@ -155,6 +164,8 @@ private:
     void rememberBookmarkVersion();
     bool bookmarksChangedOnDisk();
     void reloadFromDisk();
+    // Empty text when the module at `path` is backed up (once an opening), else why not.
+    QString backUpBeforeChange(const QString &path);
 
     Prompter &m_prompter;
     IniStore m_inis;
@@ -163,6 +174,7 @@ private:
     BookmarkModel m_model;
     WorkingCopy m_workingCopy{m_files, m_prompter};
     ModuleSaver m_saver{m_model, m_files, m_prompter};
+    BackupStore m_backups;
 
     QString m_prxversion;
     QString m_prxtempname;

@@ -241,6 +241,9 @@ FileError ModuleFiles::loadWhole(int slot, QByteArray &bytes)
 FileError ModuleFiles::replaceWhole(int slot, const QByteArray &bytes)
 {
     const QString path = file(slot)->fileName();
+    if (m_beforeReplace)
+        if (FileError error = m_beforeReplace(path); !error.ok())
+            return error;
     SafeFile::Options options;
     options.expected = &m_stamps[slot - 1];
     options.mustExist = true;

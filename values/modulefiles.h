@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +48,9 @@ public:
 
     // A scratch file is written in place: it is this program's own copy.
     void setScratch(int slot, bool scratch);
+    // Asked before a file that is not scratch is replaced, with its path: an
+    // error stops the write, which then fails with that error.
+    void setBeforeReplace(std::function<FileError(const QString &path)> check) { m_beforeReplace = std::move(check); }
     // The version of the slot's file that was opened or last written.
     const FileStamp &stamp(int slot) const;
     // True when another program changed or replaced the slot's file since.
@@ -132,6 +136,7 @@ private:
     // The new content of each file while a Changes batch is open.
     std::array<std::optional<QByteArray>, 2> m_pending;
     int m_changesDepth = 0;
+    std::function<FileError(const QString &path)> m_beforeReplace;
 
     struct JournalEntry
     {

@@ -6,6 +6,7 @@
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -312,6 +313,9 @@ TEST_F(VantorProcess, UsageErrorsExitTwoWithAUsageLine)
         {"set", home.module4(), "novalue"},
         {"pack", home.module4(), "-o", home.file("x.prx")},
         {"unpack", home.module4()},
+        {"backups"},
+        {"restore", home.module4()},
+        {"restore", home.module4(), "a", "b"},
     };
     const QByteArray module = TestHome::readAll(home.module4());
     for (const QStringList &args : cases) {
@@ -323,6 +327,78 @@ TEST_F(VantorProcess, UsageErrorsExitTwoWithAUsageLine)
     }
     EXPECT_TRUE(TestHome::readAll(home.module4()) == module);
     EXPECT_FALSE(QFileInfo::exists(home.file("x.prx")));
+}
+
+// The lines of `vantor backups`: path, time, size.
+QList<QStringList> backupLines(const QString &out)
+{
+    QList<QStringList> lines;
+    for (const QString &line : out.split('\n', Qt::SkipEmptyParts))
+        lines << line.split('\t');
+    return lines;
+}
+
+TEST_F(VantorProcess, ChangesAreBackedUpFirstAndRestoredByteForByte)
+{
+    const QString module = home.module4();
+    const QByteArray original = TestHome::readAll(module);
+    const Outcome none = vantor({"backups", module});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains("there are no backups of vshmain.prx")) << none.err.toStdString();
+
+    ASSERT_EQ(vantor({"set", module, "1=2.5"}).exitCode, 0);
+    auto lines = backupLines(vantor({"backups", module}).out);
+    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines[0].size(), 3);
+    EXPECT_TRUE(lines[0][0].startsWith(home.file("backups/vshmain.prx."))) << lines[0][0].toStdString();
+    EXPECT_TRUE(QDateTime::fromString(lines[0][1], "yyyy-MM-dd HH:mm:ss").isValid()) << lines[0][1].toStdString();
+    EXPECT_EQ(lines[0][2].toLongLong(), original.size());
+    EXPECT_TRUE(TestHome::readAll(lines[0][0]) == original);
+
+    // Each run is an opening of its own: the module as the first set left it is kept too.
+    const QByteArray afterSet = TestHome::readAll(module);
+    ASSERT_EQ(vantor({"colors", module, "--export", home.file("scheme.json")}).exitCode, 0);
+    EXPECT_EQ(backupLines(vantor({"backups", module}).out).size(), 1) << "an export changes nothing";
+    ASSERT_EQ(vantor({"colors", module, "--import", home.file("scheme.json")}).exitCode, 0);
+    lines = backupLines(vantor({"backups", module}).out);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(TestHome::readAll(lines[0][0]) == afterSet);
+
+    // A module too broken to open is put back all the same; as it was, it is kept.
+    TestHome::writeAll(module, "not a module any more");
+    const Outcome restored = vantor({"restore", module, QFileInfo(lines.last()[0]).fileName()});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_TRUE(restored.out.startsWith("restored " + module)) << restored.out.toStdString();
+    EXPECT_TRUE(TestHome::readAll(module) == original);
+    lines = backupLines(vantor({"backups", module}).out);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(TestHome::readAll(lines[0][0]), "not a module any more");
+
+    // Only a backup of this module's name is put back.
+    TestHome::writeAll(home.file("other.bak"), "something else");
+    const Outcome refused = vantor({"restore", module, home.file("other.bak")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("is not a backup of vshmain.prx")) << refused.err.toStdString();
+    EXPECT_TRUE(TestHome::readAll(module) == original);
+}
+
+TEST_F(VantorProcess, AChangeThatCanNotBeBackedUpIsNotMade)
+{
+    // On a full disk the backup can not be written: nothing is changed, and the message says why.
+    const QByteArray before = TestHome::readAll(home.module4());
+    const Outcome set = vantor({"set", home.module4(), "1=2.5"}, 4096);
+    EXPECT_EQ(set.exitCode, 1);
+    EXPECT_TRUE(set.err.contains("no backup of it could be made first")) << set.err.toStdString();
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == before);
+    EXPECT_TRUE(vantor({"backups", home.module4()}).out.isEmpty()) << "no cut-off backup is left";
+    ASSERT_EQ(vantor({"set", home.module4(), "1=2.5"}).exitCode, 0);
+    const QString backup = backupLines(vantor({"backups", home.module4()}).out)[0][0];
+    const QByteArray edited = TestHome::readAll(home.module4());
+    const Outcome full = vantor({"restore", home.module4(), backup}, 4096);
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.err.contains("nothing was restored")) << full.err.toStdString();
+    EXPECT_TRUE(TestHome::readAll(home.module4()) == edited);
 }
 
 } // namespace
