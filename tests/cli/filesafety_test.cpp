@@ -200,10 +200,12 @@ TEST_F(FileSafety, TwoSetsAtOnceKeepBothEdits)
         ASSERT_TRUE(x.finished && y.finished);
         EXPECT_EQ(x.exitCode, 0) << x.err.toStdString();
         EXPECT_EQ(y.exitCode, 0) << y.err.toStdString();
-        if (x.exitCode == 0)
+        if (x.exitCode == 0) {
             ASSERT_EQ(value(home.module5(), offsets[0]), a);
-        if (y.exitCode == 0)
+        }
+        if (y.exitCode == 0) {
             ASSERT_EQ(value(home.module5(), offsets[1]), b);
+        }
         processes.clear();
     }
 }
