@@ -144,6 +144,11 @@ public:
     void revertRow(int row);
     // View Offsets / Hide Offsets: the Expertmode setting turned over.
     void toggleExpertFlag();
+    // The Preferences window's choices into Config.ini; false when the write failed.
+    bool storePreferences(const Settings::Colours &colours, bool associate)
+    {
+        return m_settings.storePreferences(colours, associate);
+    }
     // Writes bytes into a module file as one change named `text`: all of
     // them in one replacement, or none. Empty text when written, else why not.
     QString writeModule(int slot, const std::vector<std::pair<qint64, QByteArray>> &writes, const QString &text);

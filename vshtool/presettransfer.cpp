@@ -54,7 +54,7 @@ QString read(VshTool &tool, ColourPreset &preset, QStringList &notes)
     return QString();
 }
 
-QString write(VshTool &tool, const ColourPreset &preset, const QString &path, QStringList &notes)
+QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes, const QString &text)
 {
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
@@ -78,7 +78,7 @@ QString write(VshTool &tool, const ColourPreset &preset, const QString &path, QS
                 components.emplace_back((*at)[k], (*preset.table(t))[size_t(m)][k]);
         }
     }
-    return tool.writeBits(components, QStringLiteral("Import colours from %1").arg(QFileInfo(path).fileName()));
+    return tool.writeBits(components, text);
 }
 
 QString exportTo(VshTool &tool, const QString &path, QStringList &notes)
@@ -98,7 +98,7 @@ QString importFrom(VshTool &tool, const QString &path, QStringList &notes)
     const auto preset = ColourPreset::fromJson(json, why);
     if (!preset)
         return QStringLiteral("%1 can not be imported: %2").arg(QDir::toNativeSeparators(path), why);
-    return write(tool, *preset, path, notes);
+    return write(tool, *preset, notes, QStringLiteral("Import colours from %1").arg(QFileInfo(path).fileName()));
 }
 
 } // namespace PresetTransfer
