@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/editactions.h"
 #include "app/preferencesdialog.h"
 #include "app/restorebackupdialog.h"
 #include "bookmarks/offsetdescriptiondialog.h"
@@ -96,6 +97,11 @@ void MainWindow::buildMenus()
     connect(addItem(file, QStringLiteral("E&xit"), "menuExit", QKeySequence(Qt::CTRL | Qt::Key_F4)),
             &QAction::triggered, this, &QWidget::close);
 
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    m_editActions = new EditActions(m_doc, this);
+    m_editActions->addTo(edit);
+
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     m_vshTool = addItem(tools, QStringLiteral("VSHmain Tool"), "menuViewCOlor");
     m_vshTool->setCheckable(true);
@@ -174,6 +180,12 @@ void MainWindow::buildStatusBar()
     m_savedNote->setFrameShadow(QFrame::Sunken);
     m_savedNote->hide();
     bar->addPermanentWidget(m_savedNote);
+    m_changedRows = new QLabel(bar);
+    m_changedRows->setObjectName(QStringLiteral("changedRows"));
+    m_changedRows->setFrameShape(QFrame::StyledPanel);
+    m_changedRows->setFrameShadow(QFrame::Sunken);
+    m_changedRows->hide();
+    bar->addPermanentWidget(m_changedRows);
     m_savedTimer = new QTimer(this);
     m_savedTimer->setSingleShot(true);
     m_savedTimer->setInterval(kSavedNoteMs);
@@ -221,6 +233,7 @@ VshToolWindow *MainWindow::ensureVshToolWindow()
 {
     if (!m_vshWindow) {
         m_vshWindow = new VshToolWindow(*m_vshCore, this);
+        m_editActions->addShortcutsTo(m_vshWindow);
         connect(m_vshWindow, &VshToolWindow::closed, this, [this] { m_vshTool->setChecked(false); });
     }
     return m_vshWindow;
@@ -265,6 +278,10 @@ void MainWindow::connectVshTool()
             return;
         m_vshWindow->fillCategoryLists(subMenu, main);
         m_vshWindow->applyVersion();
+    });
+    connect(&m_doc, &PrxDocument::moduleRewritten, this, [this] {
+        if (m_vshWindow)
+            m_vshWindow->readModuleAgain();
     });
 }
 
@@ -367,6 +384,9 @@ void MainWindow::updateTitle()
     const QString title = modified ? m_texts.title() + QStringLiteral(" *") : m_texts.title();
     if (windowTitle() != title)
         setWindowTitle(title);
+    const int changed = m_doc.moduleOpen() ? m_doc.model().changedRowCount() : 0;
+    m_changedRows->setText(changed == 1 ? QStringLiteral("1 changed row") : QStringLiteral("%1 changed rows").arg(changed));
+    m_changedRows->setVisible(changed > 0);
 }
 
 void MainWindow::syncFromDocument()

@@ -17,6 +17,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
+class EditActions;
 class VshTool;
 class VshToolWindow;
 class SearchWindow;
@@ -33,6 +34,7 @@ public:
     ~MainWindow() override;
 
     GridView *grid() const { return m_grid; }
+    EditActions *editActions() const { return m_editActions; }
     OffsetDescriptionDialog *offsetDescription();
     // The VSHmain tool window while it exists (shown or hidden), else null.
     VshToolWindow *vshToolWindow() const;
@@ -79,6 +81,7 @@ private:
     bool m_checkingDisk = false;
     GridView *m_grid = nullptr;
     QMenu *m_savePrx = nullptr;
+    EditActions *m_editActions = nullptr;
     QMenu *m_offsetPop = nullptr;
     QAction *m_vshTool = nullptr;
     QAction *m_restoreBackup = nullptr;
@@ -96,6 +99,7 @@ private:
     };
     std::vector<StripButton> m_stripButtons;
     QLabel *m_savedNote = nullptr;
+    QLabel *m_changedRows = nullptr;
     QTimer *m_savedTimer = nullptr;
     QString m_fileDialogTitle;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;

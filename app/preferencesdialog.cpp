@@ -125,7 +125,7 @@ void PreferencesDialog::storeSettings()
         association.add();
     else
         association.remove();
-    m_doc.settings().storePreferences(colours, associate);
+    m_doc.storePreferences(colours, associate);
 }
 
 void PreferencesDialog::done(int result)

@@ -91,13 +91,65 @@ void BookmarkModel::markSaved()
 
 int BookmarkModel::firstModifiedRow() const
 {
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const BookmarkRow &row = m_rows[i];
-        if (i >= m_snapshot.size() || !sameEntry(row.cells, m_snapshot[i]) ||
-            row[BookmarkRow::Value] != row.savedValue)
-            return int(i);
-    }
+    for (int i = 0; i < count(); ++i)
+        if (rowChanged(i))
+            return i;
     return m_rows.size() < m_snapshot.size() ? count() : -1;
+}
+
+bool BookmarkModel::rowChanged(int row) const
+{
+    if (row < 0 || row >= count())
+        return false;
+    const BookmarkRow &r = m_rows[size_t(row)];
+    return size_t(row) >= m_snapshot.size() || !sameEntry(r.cells, m_snapshot[size_t(row)]) ||
+           r[BookmarkRow::Value] != r.savedValue;
+}
+
+int BookmarkModel::changedRowCount() const
+{
+    int n = 0;
+    for (int i = 0; i < count(); ++i)
+        n += rowChanged(i) ? 1 : 0;
+    return n;
+}
+
+const BookmarkRow::Cells *BookmarkModel::snapshotRow(int row) const
+{
+    return row >= 0 && size_t(row) < m_snapshot.size() ? &m_snapshot[size_t(row)] : nullptr;
+}
+
+void BookmarkModel::insertRowsAt(int at, const std::vector<BookmarkRow> &rows)
+{
+    if (rows.empty() || at < 0 || at > count())
+        return;
+    beginInsertRows(QModelIndex(), at, at + int(rows.size()) - 1);
+    m_rows.insert(m_rows.begin() + at, rows.begin(), rows.end());
+    endInsertRows();
+}
+
+void BookmarkModel::removeRowsAt(int first, int n)
+{
+    if (first < 0 || n <= 0 || first + n > count())
+        return;
+    beginRemoveRows(QModelIndex(), first, first + n - 1);
+    m_rows.erase(m_rows.begin() + first, m_rows.begin() + first + n);
+    endRemoveRows();
+}
+
+void BookmarkModel::setRow(int row, const BookmarkRow &cells)
+{
+    if (row < 0 || row >= count())
+        return;
+    m_rows[size_t(row)] = cells;
+    emit dataChanged(index(row, 0), index(row, BookmarkRow::ColumnCount - 1));
+}
+
+void BookmarkModel::reorder(std::vector<BookmarkRow> rows)
+{
+    emit layoutAboutToBeChanged();
+    m_rows = std::move(rows);
+    emit layoutChanged();
 }
 
 void BookmarkModel::readValues(ModuleFiles &files, int first)

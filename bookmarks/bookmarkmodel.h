@@ -53,6 +53,22 @@ public:
     // The "#" cell of row k becomes k (1-based), for every row.
     void renumber();
 
+    // Rows put in at `at` (0-based), and the same rows taken out again: how
+    // a change of the list is made and taken back. Neither renumbers.
+    void insertRowsAt(int at, const std::vector<BookmarkRow> &rows);
+    void removeRowsAt(int first, int count);
+    // Every cell and the saved value of one row.
+    void setRow(int row, const BookmarkRow &cells);
+    // The same rows in another order (a sort, or a sort taken back).
+    void reorder(std::vector<BookmarkRow> rows);
+
+    // A row whose cells differ from the snapshot's row at its place (or
+    // that the snapshot lacks), or whose Value differs from its saved value.
+    bool rowChanged(int row) const;
+    int changedRowCount() const;
+    // The snapshot's row at `row`, when it has one.
+    const BookmarkRow::Cells *snapshotRow(int row) const;
+
     // A new empty row of `type`, at the end, in file 1.
     void addTypedEntry(const QString &type);
     // One row per offset, with the same description, value, type, file and Len.

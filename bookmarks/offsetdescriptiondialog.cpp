@@ -59,11 +59,6 @@ void OffsetDescriptionDialog::setHits(const QStringList &values, const QStringLi
 
 void OffsetDescriptionDialog::cmdOk_Click()
 {
-    BookmarkModel &model = m_doc.model();
-    const int first = model.count();
-    model.appendDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file, m_length);
-    // The key's text is not what the file holds (a Float key of more digits,
-    // a String in other letter case): Save would rewrite the found bytes.
-    model.readValues(m_doc.files(), first);
+    m_doc.addDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file, m_length);
     hide();
 }

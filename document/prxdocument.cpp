@@ -6,7 +6,11 @@
 #include "common/numbertext.h"
 #include "common/prompter.h"
 #include "common/undecodablename.h"
+#include "document/addrowscommand.h"
+#include "document/celleditcommand.h"
+#include "document/modulewritecommand.h"
 #include "document/moduleunpacker.h"
+#include "document/sortcommand.h"
 #include "values/firmware.h"
 
 #include <QDir>
@@ -198,6 +202,7 @@ void PrxDocument::openModule(bool fromMenu, const QString &version)
         m_files.closeAll();
         m_currentModuleFile.clear();
         m_currentBookmarkFile.clear();
+        m_history.clear();
         m_model.clear();
         setTitledModule(QString());
         m_vshToolEnabled = false;
@@ -344,6 +349,8 @@ bool PrxDocument::versionClick(const QString &text)
 
 void PrxDocument::ReloadBookmark()
 {
+    // The history's rows and bytes belong to the list being replaced.
+    m_history.clear();
     const bool haveBookmarks = isFile(m_currentBookmarkFile);
     // One reload sees one state of the bookmark file, the tool window's reads
     // included: a file written moments ago is otherwise read again at every key.
@@ -548,4 +555,181 @@ bool PrxDocument::restoreBackup(const QString &backup)
     m_files.closeAll();
     openModule(false, version);
     return true;
+}
+
+void PrxDocument::pushDone(DocumentCommand *command)
+{
+    m_history.push(command);
+    emit changed();
+}
+
+bool PrxDocument::step(bool forward)
+{
+    // Text still in the editor is a change of its own, taken before the step.
+    emit aboutToDropList();
+    const int at = forward ? m_history.index() : m_history.index() - 1;
+    if (at < 0 || at >= m_history.count())
+        return false;
+    auto *command = const_cast<DocumentCommand *>(static_cast<const DocumentCommand *>(m_history.command(at)));
+    if (QString why = command->apply(forward); !why.isEmpty()) {
+        why[0] = why[0].toUpper();
+        if (!why.endsWith(u'.'))
+            why += u'.';
+        m_prompter.inform(QStringLiteral("Can not %1 \"%2\".\n%3")
+                              .arg(forward ? QStringLiteral("redo") : QStringLiteral("undo"), command->text(), why),
+                          Prompter::AppTitle, Prompter::Icon::Warning);
+        return false;
+    }
+    command->skipNext();
+    if (forward)
+        m_history.redo();
+    else
+        m_history.undo();
+    emit historyMoved();
+    if (dynamic_cast<ModuleWriteCommand *>(command))
+        emit moduleRewritten();
+    emit changed();
+    return true;
+}
+
+bool PrxDocument::undo()
+{
+    return step(false);
+}
+
+bool PrxDocument::redo()
+{
+    return step(true);
+}
+
+EditRules::Change PrxDocument::editCell(int row, int column, const QString &before, const QString &newText,
+                                        qint64 moduleSize, quint64 session)
+{
+    if (row < 0 || row >= m_model.count())
+        return EditRules::Change::Mirrored;
+    const BookmarkRow was = m_model.rows()[size_t(row)];
+    const EditRules::Change change = EditRules::apply(m_model, m_files, moduleSize, row, column, before, newText);
+    const BookmarkRow &now = m_model.rows()[size_t(row)];
+    if (change == EditRules::Change::Applied && now.cells != was.cells)
+        pushDone(new CellEditCommand(m_model, m_files, row, column, was, now, session));
+    return change;
+}
+
+void PrxDocument::restoreRow(int row, int column, const BookmarkRow &cells, quint64 session)
+{
+    if (row < 0 || row >= m_model.count())
+        return;
+    const BookmarkRow was = m_model.rows()[size_t(row)];
+    m_model.setRow(row, cells);
+    if (was.cells != cells.cells)
+        pushDone(new CellEditCommand(m_model, m_files, row, column, was, cells, session));
+}
+
+void PrxDocument::addTypedRow(const QString &type)
+{
+    m_model.addTypedEntry(type);
+    const int row = m_model.count() - 1;
+    pushDone(new AddRowsCommand(m_model, row, {m_model.rows().back()}, QStringLiteral("Add %1 row").arg(type)));
+}
+
+void PrxDocument::addDescribedRows(const QString &description, const QStringList &values, const QStringList &offsets,
+                                   const QString &type, const QString &file, int length)
+{
+    if (offsets.isEmpty())
+        return;
+    const int first = m_model.count();
+    m_model.appendDescribedRows(description, values, offsets, type, file, length);
+    // The key's text is not what the file holds (a Float key of more digits,
+    // a String in other letter case): Save would rewrite the found bytes.
+    m_model.readValues(m_files, first);
+    std::vector<BookmarkRow> rows(m_model.rows().begin() + first, m_model.rows().end());
+    const QString text = rows.size() == 1 ? QStringLiteral("Add \"%1\"").arg(description)
+                                          : QStringLiteral("Add %1 rows \"%2\"").arg(rows.size()).arg(description);
+    pushDone(new AddRowsCommand(m_model, first, std::move(rows), text));
+}
+
+void PrxDocument::removeRow(int row)
+{
+    if (row < 0 || row >= m_model.count())
+        return;
+    const BookmarkRow removed = m_model.rows()[size_t(row)];
+    const QString &description = removed[BookmarkRow::Description];
+    auto *command = new AddRowsCommand(
+        m_model, row, {removed},
+        QStringLiteral("Remove %1").arg(description.isEmpty() ? QStringLiteral("row %1").arg(row + 1)
+                                                                : QStringLiteral("\"%1\"").arg(description)),
+        true);
+    command->apply(true);
+    pushDone(command);
+}
+
+void PrxDocument::sortList(int column, bool ascending)
+{
+    if (column < 0 || column >= BookmarkRow::ColumnCount)
+        return;
+    const std::vector<BookmarkRow> &rows = m_model.rows();
+    std::vector<int> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = rows[size_t(a)][column].compare(rows[size_t(b)][column], Qt::CaseInsensitive);
+        return ascending ? c < 0 : c > 0;
+    });
+    auto *command = new SortCommand(m_model, std::move(order),
+                                    QStringLiteral("Sort by %1").arg(BookmarkModel::caption(column)));
+    command->apply(true);
+    IniFile &file = bookmarks();
+    // The section now holds the list in this order: only other changes still count as unsaved.
+    if (BookmarkSection::saveSorted(file, m_prxversion, m_model.rows()))
+        m_model.markSaved();
+    else
+        m_settings.reportWriteFailure(file);
+    pushDone(command);
+}
+
+void PrxDocument::revertRow(int row)
+{
+    const BookmarkRow::Cells *saved = m_model.snapshotRow(row);
+    if (!saved || !m_model.rowChanged(row))
+        return;
+    const BookmarkRow was = m_model.rows()[size_t(row)];
+    BookmarkRow back = was;
+    for (int c : {BookmarkRow::Description, BookmarkRow::Offset, BookmarkRow::Type, BookmarkRow::Len,
+                  BookmarkRow::File})
+        back[c] = (*saved)[size_t(c)];
+    bool moved = false;
+    for (int c : {BookmarkRow::Offset, BookmarkRow::Type, BookmarkRow::Len, BookmarkRow::File})
+        moved = moved || back[c] != was[c];
+    if (moved)
+        back.savedValue = BookmarkSection::readValue(m_files, back);
+    back[BookmarkRow::Value] = back.savedValue;
+    m_model.setRow(row, back);
+    auto *command = new CellEditCommand(m_model, m_files, row, BookmarkRow::Value, was, back, 0);
+    const QString &description = back[BookmarkRow::Description];
+    command->setText(QStringLiteral("Revert %1").arg(description.isEmpty() ? QStringLiteral("row %1").arg(row + 1)
+                                                                             : QStringLiteral("\"%1\"").arg(description)));
+    pushDone(command);
+}
+
+QString PrxDocument::writeModule(int slot, const std::vector<std::pair<qint64, QByteArray>> &writes,
+                                 const QString &text)
+{
+    std::vector<ModuleWriteCommand::Span> spans;
+    for (const auto &[offset, bytes] : writes) {
+        const QByteArray before = m_files.read(slot, offset, bytes.size());
+        if (before.size() != bytes.size())
+            return QStringLiteral("offset %1 does not lie inside %2 (%3 bytes)")
+                .arg(QString::number(offset, 16).toUpper(), QDir::toNativeSeparators(m_files.path(slot)))
+                .arg(m_files.size(slot));
+        spans.push_back({offset, before, bytes});
+    }
+    if (const QString why = ModuleWriteCommand::write(m_files, slot, spans, true); !why.isEmpty())
+        return why;
+    pushDone(new ModuleWriteCommand(m_files, slot, std::move(spans), text));
+    return QString();
+}
+
+void PrxDocument::toggleExpertFlag()
+{
+    m_settings.setExpertFlag(!m_settings.ExpertFlag());
 }

@@ -3,6 +3,7 @@
 #include "bookmarks/bookmarkmodel.h"
 #include "common/inistore.h"
 #include "document/backupstore.h"
+#include "bookmarks/editrules.h"
 #include "document/modulesaver.h"
 #include "document/settings.h"
 #include "document/workingcopy.h"
@@ -10,6 +11,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QUndoStack>
 #include <optional>
 #include <utility>
 
@@ -122,6 +124,44 @@ public:
     // The working copy this program made for the open module, or empty text.
     QString workingCopyPath() const { return m_workingCopy.path(); }
 
+    // The history of changes. Every change of the list or of a module made
+    // through the operations below is one command on it; it ends when
+    // another module is opened or the list is reloaded.
+    const QUndoStack &history() const { return m_history; }
+    // Takes back (or makes again) the latest change. A change that can not
+    // be made (a module file read-only or changed by another program) is
+    // told, and leaves the history where it was: false then.
+    bool undo();
+    bool redo();
+
+    // One edit of a cell (0-based row, a BookmarkRow column) from `before`
+    // to `newText`, by the in-place editor's rules; the keystrokes of one
+    // `session` of the editor on one cell are one change.
+    EditRules::Change editCell(int row, int column, const QString &before, const QString &newText, qint64 moduleSize,
+                               quint64 session);
+    // The row's cells put back as they were when an edit began (Escape).
+    void restoreRow(int row, int column, const BookmarkRow &cells, quint64 session);
+    // A new empty row of `type` at the end of the list.
+    void addTypedRow(const QString &type);
+    // One row per offset (search hits), their values read from the module.
+    void addDescribedRows(const QString &description, const QStringList &values, const QStringList &offsets,
+                          const QString &type, const QString &file, int length);
+    void removeRow(int row);
+    // Sorts by a column's text and writes the section in that order.
+    void sortList(int column, bool ascending);
+    // The row's cells as last loaded or saved; its value read anew when its place changed.
+    void revertRow(int row);
+    // View Offsets / Hide Offsets: the Expertmode setting turned over.
+    void toggleExpertFlag();
+    // The Preferences window's choices into Config.ini; false when the write failed.
+    bool storePreferences(const Settings::Colours &colours, bool associate)
+    {
+        return m_settings.storePreferences(colours, associate);
+    }
+    // Writes bytes into a module file as one change named `text`: all of
+    // them in one replacement, or none. Empty text when written, else why not.
+    QString writeModule(int slot, const std::vector<std::pair<qint64, QByteArray>> &writes, const QString &text);
+
     ModuleFiles &files() { return m_files; }
     const ModuleFiles &files() const { return m_files; }
     BookmarkModel &model() { return m_model; }
@@ -149,6 +189,10 @@ signals:
     void aboutToDropList();
     // A value of the 0-based row can not be saved; the person is told next.
     void valueFaulted(int row);
+    // An undo or redo wrote into a module file: what is shown of it is to be read again.
+    void moduleRewritten();
+    // An undo or redo changed the list or a module: an edit in progress ends.
+    void historyMoved();
 
 private:
     void openModule(bool fromMenu, const QString &version = QString());
@@ -166,6 +210,8 @@ private:
     void reloadFromDisk();
     // Empty text when the module at `path` is backed up (once an opening), else why not.
     QString backUpBeforeChange(const QString &path);
+    bool step(bool forward);
+    void pushDone(class DocumentCommand *command);
 
     Prompter &m_prompter;
     IniStore m_inis;
@@ -175,6 +221,7 @@ private:
     WorkingCopy m_workingCopy{m_files, m_prompter};
     ModuleSaver m_saver{m_model, m_files, m_prompter};
     BackupStore m_backups;
+    QUndoStack m_history;
 
     QString m_prxversion;
     QString m_prxtempname;

@@ -1,7 +1,5 @@
 #include "grid/bookmarklist.h"
 
-#include "bookmarks/bookmarksection.h"
-#include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/gridstate.h"
 
@@ -21,7 +19,7 @@ QString BookmarkList::viewButtonCaption(bool expert)
 void BookmarkList::cmdBookmark_Click(int index)
 {
     m_state.editor().hide();
-    BookmarkModel &model = m_doc.model();
+    const BookmarkModel &model = m_doc.model();
     switch (index) {
     case AddOffset:
         AddTypedEntry(QStringLiteral("Float"));
@@ -30,8 +28,7 @@ void BookmarkList::cmdBookmark_Click(int index)
         if (!bookmarkFileExists() || model.count() == 0 || m_state.selectedRow < 1 ||
             m_state.selectedRow > model.count())
             break;
-        model.removeRowAt(m_state.selectedRow - 1);
-        model.renumber();
+        m_doc.removeRow(m_state.selectedRow - 1);
         break;
     case RefreshBookmark:
         if (m_doc.mayDropList(PrxDocument::ListDrop::Refresh))
@@ -41,36 +38,25 @@ void BookmarkList::cmdBookmark_Click(int index)
         m_doc.SaveVT(m_doc.prxversion());
         break;
     case ViewOffsets:
-        m_doc.settings().setExpertFlag(!m_doc.settings().ExpertFlag());
+        m_doc.toggleExpertFlag();
         break;
     default:
         return;
     }
-    emit m_state.changed();
+    m_state.hideEditor();
 }
 
 void BookmarkList::AddTypedEntry(const QString &type)
 {
     if (!bookmarkFileExists())
         return;
-    m_doc.model().addTypedEntry(type);
-    m_state.selectedRow = m_doc.model().count();
-    emit m_state.changed();
+    m_doc.addTypedRow(type);
+    m_state.selectRow(m_doc.model().count());
 }
 
 void BookmarkList::sortByColumn(int column)
 {
-    BookmarkModel &model = m_doc.model();
-    if (bookmarkFileExists() && column >= 0 && column < BookmarkRow::ColumnCount) {
-        model.sortByColumn(column, m_state.nextSortAscending);
-        m_state.nextSortAscending = !m_state.nextSortAscending;
-        IniFile &file = m_doc.bookmarks();
-        // The section now holds the list in this order: only other changes still count as unsaved.
-        if (BookmarkSection::saveSorted(file, m_doc.prxversion(), model.rows()))
-            model.markSaved();
-        else
-            m_doc.settings().reportWriteFailure(file);
-    }
-    m_state.editor().hide();
-    emit m_state.changed();
+    if (bookmarkFileExists() && column >= 0 && column < BookmarkRow::ColumnCount)
+        m_doc.sortList(column, m_state.takeSortDirection());
+    m_state.hideEditor();
 }

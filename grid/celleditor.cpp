@@ -2,6 +2,7 @@
 
 #include "bookmarks/bookmarkmodel.h"
 #include "common/prompter.h"
+#include "document/prxdocument.h"
 #include "values/modulefiles.h"
 #include "values/valuecodec.h"
 
@@ -22,9 +23,13 @@ qint64 fileSize(const ModuleFiles &files, const QString &fileCell)
 
 } // namespace
 
+CellEditor::CellEditor(PrxDocument &document) : m_doc(document), m_model(document.model()), m_files(document.files())
+{
+}
+
 void CellEditor::place(double x, double y, const GridGeometry::Widths &widths, double listTop)
 {
-    BookmarkModel &model = m_model;
+    const BookmarkModel &model = m_model;
     const int n = model.count();
     if (EditLock || n == 0)
         return;
@@ -64,6 +69,7 @@ void CellEditor::place(double x, double y, const GridGeometry::Widths &widths, d
 void CellEditor::focusIn()
 {
     EditLock = true;
+    ++m_session;
     m_focusRow = EditRow;
     m_focusColumn = EditColumn;
     m_focusText = SavedText;
@@ -73,12 +79,9 @@ void CellEditor::focusIn()
 
 void CellEditor::cancelEdit()
 {
-    BookmarkModel &model = m_model;
-    if (EditLock && m_focusRow >= 1 && m_focusRow <= model.count() && m_focusColumn > 0) {
+    if (EditLock && m_focusRow >= 1 && m_focusRow <= m_model.count() && m_focusColumn > 0) {
         // An offset edit re-read the Value: that goes back too.
-        for (int column = 0; column < BookmarkRow::ColumnCount; ++column)
-            model.setCell(m_focusRow - 1, column, m_focusCells[column]);
-        model.setSavedValue(m_focusRow - 1, m_focusCells.savedValue);
+        m_doc.restoreRow(m_focusRow - 1, GridGeometry::columnOfEdit(m_focusColumn), m_focusCells, m_session);
         text = SavedText = m_focusText;
         m_unapplied = false;
     }
@@ -103,7 +106,7 @@ void CellEditor::reset()
 void CellEditor::loadFromRow(int row)
 {
     EditLock = false;
-    BookmarkModel &model = m_model;
+    const BookmarkModel &model = m_model;
     if (row >= 1 && row <= model.count()) {
         const int column = EditColumn == 1 ? BookmarkRow::Description
                            : EditColumn == 2 ? BookmarkRow::Value
@@ -118,26 +121,26 @@ void CellEditor::loadFromRow(int row)
 CellEditor::Change CellEditor::refuse()
 {
     text = SavedText;
-    m_prompter.beep();
+    m_doc.prompter().beep();
     return Change::Refused;
 }
 
 bool CellEditor::commit()
 {
-    BookmarkModel &model = m_model;
+    const BookmarkModel &model = m_model;
     if (!m_unapplied || m_shownRow < 1 || m_shownRow > model.count() || EditColumn < 1 || EditColumn > 6)
         return false;
     const QString before = model.cell(m_shownRow - 1, GridGeometry::columnOfEdit(EditColumn));
     if (ValueCodec::hasControlCharacter(EditRules::insertedText(before, text)))
         return false;
     m_unapplied = false;
+    ++m_session;
     return apply(m_shownRow - 1, before, text) == Change::Applied;
 }
 
 CellEditor::Change CellEditor::textChanged(const QString &newText)
 {
-    BookmarkModel &model = m_model;
-    const int n = model.count();
+    const int n = m_model.count();
     text = newText;
     Change result = Change::Mirrored;
     if (EditLock && EditRow >= 1 && EditRow <= n) {
@@ -157,6 +160,6 @@ CellEditor::Change CellEditor::textChanged(const QString &newText)
 
 CellEditor::Change CellEditor::apply(int row, const QString &before, const QString &newText)
 {
-    return EditRules::apply(m_model, m_files, fileSize(m_files, m_model.cell(row, BookmarkRow::File)), row,
-                            GridGeometry::columnOfEdit(EditColumn), before, newText);
+    return m_doc.editCell(row, GridGeometry::columnOfEdit(EditColumn), before, newText,
+                          fileSize(m_files, m_model.cell(row, BookmarkRow::File)), m_session);
 }

@@ -8,7 +8,7 @@
 
 class BookmarkModel;
 class ModuleFiles;
-class Prompter;
+class PrxDocument;
 
 // The floating in-place editor's rules, without a widget: where it sits, what
 // it shows, and what a change of its text does to the bookmark list. The
@@ -19,10 +19,9 @@ class CellEditor
 public:
     using Change = EditRules::Change;
 
-    CellEditor(BookmarkModel &model, ModuleFiles &files, Prompter &prompter)
-        : m_model(model), m_files(files), m_prompter(prompter)
-    {
-    }
+    // Each change reaches the list through the document's operations, so
+    // that the history holds it.
+    explicit CellEditor(PrxDocument &document);
 
     // Pointer motion, in twips from the list's cell origin (header row is row 0),
     // over a list whose top is at `listTop`.
@@ -67,9 +66,11 @@ private:
     Change refuse();
     Change apply(int row, const QString &before, const QString &newText);
 
-    BookmarkModel &m_model;
-    ModuleFiles &m_files;
-    Prompter &m_prompter;
+    PrxDocument &m_doc;
+    const BookmarkModel &m_model;
+    const ModuleFiles &m_files;
+    // One per focus on a cell: the keystrokes of one edit are one change of the history.
+    quint64 m_session = 0;
     // The row whose cell the editor shows, and whether it holds typed text that is not in it.
     int m_shownRow = 0;
     bool m_unapplied = false;

@@ -7,7 +7,7 @@
 GridState::GridState(PrxDocument &document, QObject *parent)
     : QObject(parent)
     , m_doc(document)
-    , m_editor(document.model(), document.files(), document.prompter())
+    , m_editor(document)
 {
     const BookmarkModel *model = &document.model();
     connect(model, &QAbstractItemModel::modelReset, this, &GridState::rowsReplaced);
@@ -20,6 +20,12 @@ GridState::GridState(PrxDocument &document, QObject *parent)
         emit changed();
     });
     connect(&document, &PrxDocument::aboutToDropList, this, [this] { m_editor.commit(); });
+    connect(&document, &PrxDocument::historyMoved, this, [this] {
+        // The cell the editor held may hold other text now: the next keystroke
+        // starts a new edit. The view, which follows the same signal, repaints.
+        m_editor.focusOut();
+        m_editor.hide();
+    });
     connect(&document, &PrxDocument::valueFaulted, this, [this](int row) {
         selectedRow = row + 1;
         emit changed();
@@ -86,4 +92,23 @@ void GridState::clampScroll()
     } else if (scroll.position > std::max(scroll.maximum, 0)) {
         scrollTo(std::max(scroll.maximum, 0));
     }
+}
+
+void GridState::selectRow(int row)
+{
+    selectedRow = row;
+    emit changed();
+}
+
+void GridState::hideEditor()
+{
+    m_editor.hide();
+    emit changed();
+}
+
+bool GridState::takeSortDirection()
+{
+    const bool ascending = nextSortAscending;
+    nextSortAscending = !nextSortAscending;
+    return ascending;
 }

@@ -28,6 +28,12 @@ public:
     // Brings a position that the list no longer has back into range, and the
     // list to rest when it fits without scrolling.
     void clampScroll();
+    // A row (1-based, 0 for none) becomes the selected one.
+    void selectRow(int row);
+    // The editor shows no cell after a button of the list acted.
+    void hideEditor();
+    // The direction of the sort a caption click makes now; the next goes the other way.
+    bool takeSortDirection();
 
     double ScrollScale = 1.0;
     float listTop = GridGeometry::ListTopAtRest;

@@ -3,7 +3,11 @@
 #include "document/prxdocument.h"
 #include "grid/gridgeometry.h"
 
+#include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
@@ -75,6 +79,11 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
     m_editor->hide();
     m_editor->installEventFilter(this);
     connect(m_editor, &QLineEdit::textEdited, this, &GridView::editorEdited);
+    connect(&m_doc, &PrxDocument::historyMoved, this, [this] {
+        if (m_editor->hasFocus())
+            leaveEditor();
+        syncFromDocument();
+    });
 
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
     m_scrollBar->setObjectName(QStringLiteral("Vscroll"));
@@ -405,6 +414,14 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_editor) {
         switch (event->type()) {
+        case QEvent::ShortcutOverride: {
+            // Undo and Redo are the document's, not the line's own.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y))
+                return true;
+            break;
+        }
         case QEvent::FocusIn:
             m_state.editor().focusIn();
             // After the click that gave the focus has placed the caret.
@@ -448,6 +465,12 @@ void GridView::paintRow(QPainter &painter, int row, double y, bool header, const
 {
     double x = GridGeometry::ListLeft + GridGeometry::CellInsetX;
     const QColor lines = palette().color(QPalette::Mid).lighter(130);
+    const QFont plain = painter.font();
+    if (!header && m_doc.model().rowChanged(row - 1)) {
+        QFont bold = plain;
+        bold.setBold(true);
+        painter.setFont(bold);
+    }
     for (int column : GridGeometry::DisplayOrder) {
         const double w = widths[size_t(column)];
         if (w <= 0)
@@ -461,7 +484,10 @@ void GridView::paintRow(QPainter &painter, int row, double y, bool header, const
             option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
             style()->drawControl(QStyle::CE_Header, &option, &painter, this);
         } else {
-            const QString &text = m_doc.model().cell(row - 1, column);
+            // A changed row: its "#" cell carries a mark, in the list's own colours.
+            const bool changed = m_doc.model().rowChanged(row - 1);
+            const QString &cellText = m_doc.model().cell(row - 1, column);
+            const QString text = changed && column == BookmarkRow::Number ? QStringLiteral("\u25CF ") + cellText : cellText;
             const QRect inner = cell.adjusted(3, 0, -3, 0);
             painter.drawText(inner, (rightAligned(column) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                              painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width()));
@@ -473,6 +499,59 @@ void GridView::paintRow(QPainter &painter, int row, double y, bool header, const
         }
         x += w;
     }
+    painter.setFont(plain);
+}
+
+int GridView::rowAt(QPointF pixels) const
+{
+    if (!listBand().contains(pixels.toPoint()))
+        return 0;
+    const int row = int(std::floor(toCellOrigin(pixels).y() / GridGeometry::RowPitch));
+    return row >= 1 && row <= m_doc.model().count() ? row : 0;
+}
+
+QString GridView::savedText(int row) const
+{
+    const BookmarkModel &model = m_doc.model();
+    const BookmarkRow::Cells *saved = model.snapshotRow(row - 1);
+    if (!saved)
+        return QStringLiteral("Added since the list was loaded or saved");
+    const BookmarkRow &now = model.rows()[size_t(row - 1)];
+    QStringList lines{QStringLiteral("Saved:")};
+    for (int c : {BookmarkRow::Description, BookmarkRow::Offset, BookmarkRow::Type, BookmarkRow::Len,
+                  BookmarkRow::File})
+        if ((*saved)[size_t(c)] != now[c])
+            lines << QStringLiteral("%1: %2").arg(BookmarkModel::caption(c), (*saved)[size_t(c)]);
+    if (now[BookmarkRow::Value] != now.savedValue)
+        lines << QStringLiteral("Value: %1").arg(now.savedValue);
+    return lines.join(u'\n');
+}
+
+bool GridView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const int row = rowAt(help->pos());
+        if (row > 0 && m_doc.model().rowChanged(row - 1))
+            QToolTip::showText(help->globalPos(), savedText(row), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int row = rowAt(event->pos());
+    if (row == 0)
+        return;
+    QMenu menu(this);
+    QAction *revert = menu.addAction(QStringLiteral("Revert Row"));
+    revert->setObjectName(QStringLiteral("menuRevertRow"));
+    revert->setEnabled(m_doc.model().rowChanged(row - 1) && m_doc.model().snapshotRow(row - 1));
+    connect(revert, &QAction::triggered, this, [this, row] { m_doc.revertRow(row - 1); });
+    menu.exec(event->globalPos());
 }
 
 void GridView::paintEvent(QPaintEvent *event)

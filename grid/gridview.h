@@ -57,8 +57,14 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // The 1-based row under a point of the widget, or 0 (captions, outside the rows).
+    int rowAt(QPointF pixels) const;
+    // What the row held when the list was last loaded or saved, for its tooltip.
+    QString savedText(int row) const;
     QRect listBand() const;
     QPointF toCellOrigin(QPointF pixels) const;
     int travel() const;

@@ -8,6 +8,7 @@
 #include "vshtool/vshtool.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 
 namespace PresetTransfer {
@@ -53,7 +54,7 @@ QString read(VshTool &tool, ColourPreset &preset, QStringList &notes)
     return QString();
 }
 
-QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes)
+QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes, const QString &text)
 {
     PrxDocument &doc = tool.document();
     if (!doc.moduleOpen())
@@ -77,7 +78,7 @@ QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes)
                 components.emplace_back((*at)[k], (*preset.table(t))[size_t(m)][k]);
         }
     }
-    return tool.writeBits(components);
+    return tool.writeBits(components, text);
 }
 
 QString exportTo(VshTool &tool, const QString &path, QStringList &notes)
@@ -97,7 +98,7 @@ QString importFrom(VshTool &tool, const QString &path, QStringList &notes)
     const auto preset = ColourPreset::fromJson(json, why);
     if (!preset)
         return QStringLiteral("%1 can not be imported: %2").arg(QDir::toNativeSeparators(path), why);
-    return write(tool, *preset, notes);
+    return write(tool, *preset, notes, QStringLiteral("Import colours from %1").arg(QFileInfo(path).fileName()));
 }
 
 } // namespace PresetTransfer

@@ -15,7 +15,9 @@ namespace PresetTransfer {
 // Empty text when done, else why not. `notes` gets what was left out.
 QString read(VshTool &tool, ColourPreset &preset, QStringList &notes);
 // Every component is checked first; when one can not be written nothing is.
-QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes);
+// The write is one change of the history, named `text`.
+QString write(VshTool &tool, const ColourPreset &preset, QStringList &notes,
+              const QString &text = QStringLiteral("Import colours"));
 
 // The same through a file; the export file is written whole or not at all.
 QString exportTo(VshTool &tool, const QString &path, QStringList &notes);

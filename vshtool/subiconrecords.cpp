@@ -40,7 +40,7 @@ std::optional<qint32> SubIconRecords::readAt(qint64 offset)
     return qFromLittleEndian<qint32>(bytes.constData());
 }
 
-QString SubIconRecords::writeAt(qint64 offset, const QByteArray &bytes)
+QString SubIconRecords::writeAt(qint64 offset, const QByteArray &bytes, const QString &text)
 {
     ModuleFiles &files = m_doc.files();
     const int slot = VshFiles::categoryFile(m_doc);
@@ -53,16 +53,20 @@ QString SubIconRecords::writeAt(qint64 offset, const QByteArray &bytes)
         return QStringLiteral("offset %1 does not lie inside %2 (%3 bytes)")
             .arg(QString::number(offset, 16).toUpper(), name)
             .arg(files.size(slot));
-    return files.write(slot, offset, bytes).text();
+    return m_doc.writeModule(slot, {{offset, bytes}}, text);
 }
 
 QString SubIconRecords::writeMainCategory(qint32 category)
 {
-    return writeAt(m_doc.BeginOffset(), littleEndian({category}));
+    return writeAt(m_doc.BeginOffset(), littleEndian({category}), QStringLiteral("Main category = %1").arg(m_doc.XMBmain().value(category, QString::number(category))));
 }
 
 QString SubIconRecords::writeMode(Mode mode)
 {
     const qint32 companion = mode == Mode::Disabled ? 8 : -1;
-    return writeAt(qint64(m_doc.BeginOffset()) + 8, littleEndian({qint32(mode), companion}));
+    const QString name = mode == Mode::Enabled    ? QStringLiteral("Enabled")
+                         : mode == Mode::Disabled ? QStringLiteral("Disabled")
+                                                  : QStringLiteral("Slim only");
+    return writeAt(qint64(m_doc.BeginOffset()) + 8, littleEndian({qint32(mode), companion}),
+                   QStringLiteral("Submenu mode = %1").arg(name));
 }

@@ -33,7 +33,7 @@ public:
 
 private:
     std::optional<qint32> readAt(qint64 offset);
-    QString writeAt(qint64 offset, const QByteArray &bytes);
+    QString writeAt(qint64 offset, const QByteArray &bytes, const QString &text);
 
     PrxDocument &m_doc;
 };

@@ -90,22 +90,17 @@ QString VshTool::refusal(const std::vector<qint64> &offsets, qint64 count)
     return QString();
 }
 
-QString VshTool::writeBits(const std::vector<std::pair<qint64, quint32>> &components)
+QString VshTool::writeBits(const std::vector<std::pair<qint64, quint32>> &components, const QString &text)
 {
     std::vector<qint64> offsets;
-    for (const auto &component : components)
-        offsets.push_back(component.first);
+    std::vector<std::pair<qint64, QByteArray>> writes;
+    for (const auto &[offset, bits] : components) {
+        offsets.push_back(offset);
+        writes.emplace_back(offset, littleEndian(bits));
+    }
     if (const QString why = refusal(offsets, 4); !why.isEmpty())
         return why;
-    ModuleFiles &files = m_doc.files();
-    const int slot = colourFile();
-    // All components reach the module in one replacement, or none does.
-    ModuleFiles::Changes changes(files);
-    for (const auto &[offset, bits] : components) {
-        if (const FileError error = files.write(slot, offset, littleEndian(bits)); !error.ok())
-            return error.text();
-    }
-    return changes.commit().text();
+    return m_doc.writeModule(colourFile(), writes, text);
 }
 
 ColourTables VshTool::VSHreadcolor()
@@ -178,7 +173,12 @@ ColourWrite VshTool::pick(ColourTable table, const std::vector<int> &months)
     for (const auto &at : positions)
         for (size_t k = 0; k < 3; ++k)
             components.emplace_back(at[k], bits[k]);
-    result.why = writeBits(components);
+    const QString hex = QStringLiteral("%1%2%3")
+                            .arg(int(chosen->red), 2, 16, QLatin1Char('0'))
+                            .arg(int(chosen->green), 2, 16, QLatin1Char('0'))
+                            .arg(int(chosen->blue), 2, 16, QLatin1Char('0'))
+                            .toUpper();
+    result.why = writeBits(components, QStringLiteral("%1 = #%2").arg(pickTitle(table, months), hex));
     result.status = result.why.isEmpty() ? ColourWrite::Status::Written : ColourWrite::Status::Refused;
     result.colour = *chosen;
     return result;
@@ -205,7 +205,12 @@ AlphaWrite VshTool::WriteWaveAlpha(ColourTable layer, int month, const QString &
         return result;
     const auto value = NumberText::parse(text);
     if (value && *value >= 0.0 && *value <= 1.0) {
-        result.written = writeBits({{(*at)[3], std::bit_cast<quint32>(float(*value))}}).isEmpty();
+        const QString name = QStringLiteral("%1: %2 alpha = %3")
+                                 .arg(QLatin1String(kMonthNames[size_t(month)]),
+                                      layer == ColourTable::WaveBack ? QStringLiteral("back wave")
+                                                                     : QStringLiteral("front wave"),
+                                      ValueCodec::formatFloat(float(*value)));
+        result.written = writeBits({{(*at)[3], std::bit_cast<quint32>(float(*value))}}, name).isEmpty();
         const auto r = readSingle((*at)[0]), g = readSingle((*at)[1]), b = readSingle((*at)[2]);
         if (result.written && r && g && b)
             result.swatch = Rgb{std::uint8_t(ColourChannel::blendedRounded(ColourChannel::fromComponent(*r), *value)),

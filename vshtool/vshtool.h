@@ -61,8 +61,9 @@ public:
     std::optional<std::array<qint64, 4>> offsets(ColourTable table, int month, QString *why = nullptr);
     std::optional<quint32> readBits(qint64 offset);
     // All of the (offset, bits) pairs, or none when one does not lie inside
-    // the colour file. Empty text when written, else why not.
-    QString writeBits(const std::vector<std::pair<qint64, quint32>> &components);
+    // the colour file, as one change of the history named `text`. Empty text
+    // when written, else why not.
+    QString writeBits(const std::vector<std::pair<qint64, quint32>> &components, const QString &text);
     int colourFile() const;
 
 private:

@@ -228,6 +228,15 @@ void VshToolWindow::applyModule()
     }
 }
 
+void VshToolWindow::readModuleAgain()
+{
+    if (!m_tool.document().moduleOpen())
+        return;
+    VSHreadcolor();
+    if (m_sub->currentIndex() >= 0)
+        selectRecord(m_sub->currentIndex());
+}
+
 void VshToolWindow::VSHreadcolor()
 {
     ColourTables tables = m_tool.VSHreadcolor();

@@ -36,6 +36,9 @@ public:
     void applyVersion();
     // Without an open module: no colours, no alphas, no export or import.
     void applyModule();
+    // The module's bytes changed under the window (an undo or redo): the
+    // swatches, alphas and the selected sub-icon record are read again.
+    void readModuleAgain();
 
 signals:
     // The close box: the window goes away.
