@@ -38,25 +38,29 @@ BytesView::BytesView(RowBytes &bytes, QWidget *parent)
     m_lines->setReadOnly(true);
     m_lines->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_lines->setFont(fixed);
     const QFontMetrics metrics(fixed);
-    const int frame = 2 * m_lines->frameWidth() + 8;
-    m_lines->setFixedHeight(metrics.lineSpacing() * RowBytes::Lines + frame);
-    m_lines->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('0')) * (kTextColumn + RowBytes::BytesPerLine + 1) +
-                             frame);
+    // Every line whole, without scrolling.
+    const int frame = 2 * (m_lines->frameWidth() + int(m_lines->document()->documentMargin())) + 4;
+    m_lines->setFixedSize(
+        metrics.horizontalAdvance(QString(kTextColumn + RowBytes::BytesPerLine, QLatin1Char('W'))) + frame,
+        metrics.lineSpacing() * RowBytes::Lines + frame);
     left->addWidget(m_caption);
     left->addWidget(m_lines);
+    left->addStretch();
     layout->addLayout(left);
+    layout->addSpacing(8);
 
     auto *form = new QFormLayout;
-    const char *labels[4] = {"&Float:", "&Integer:", "&32-bit integer:", "S&tring:"};
+    const char *labels[4] = {"Float:", "Integer:", "32-bit integer:", "String:"};
     const char *names[4] = {"bytesFloat", "bytesInteger", "bytesInt32", "bytesString"};
     for (int i = 0; i < 4; ++i) {
         m_readings[i] = new QLineEdit(this);
         m_readings[i]->setObjectName(QLatin1String(names[i]));
         m_readings[i]->setReadOnly(true);
-        m_readings[i]->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('0')) * 18);
+        m_readings[i]->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 20);
         form->addRow(QLatin1String(labels[i]), m_readings[i]);
     }
     layout->addLayout(form, 1);
