@@ -45,6 +45,14 @@ QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeyS
     return action;
 }
 
+// The one local file a drag carries, or empty text.
+QString droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile())
+        return QString();
+    return data->urls().constFirst().toLocalFile();
+}
+
 } // namespace
 
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
@@ -153,6 +161,8 @@ void MainWindow::buildPanels()
     // Before Tools: the menu that holds the VSHmain Tool item.
     menuBar()->insertMenu(qobject_cast<QMenu *>(m_vshTool->parent())->menuAction(), view);
     setAcceptDrops(true);
+    // The cell editor takes dropped text; a dropped module file goes on to the window.
+    m_grid->editor()->installEventFilter(this);
 }
 
 void MainWindow::buildButtons()
@@ -344,6 +354,11 @@ void MainWindow::statusBarMoved(int x)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_grid->editor() && event->type() == QEvent::DragEnter &&
+        !droppedFile(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
+        event->ignore();
+        return true;
+    }
     if (!m_version)
         return QMainWindow::eventFilter(watched, event);
     if (watched == m_grid && event->type() == QEvent::Resize)
@@ -385,18 +400,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
-
-namespace {
-
-// The one local file a drag carries, or empty text.
-QString droppedFile(const QMimeData *data)
-{
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile())
-        return QString();
-    return data->urls().constFirst().toLocalFile();
-}
-
-} // namespace
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {

@@ -60,16 +60,22 @@ protected:
             out << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return out;
     }
-    void drop(const QList<QUrl> &urls)
+    // A drag entering `onto` (the window when null) and dropped there; false when no widget took it.
+    bool drop(const QList<QUrl> &urls, QWidget *onto = nullptr)
     {
+        QWidget *target = onto ? onto : window.get();
         QMimeData data;
         data.setUrls(urls);
-        const QPoint at = window->rect().center();
+        data.setText(urls.constFirst().toString());
+        const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.get(), &enter);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
         QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.get(), &dropped);
+        QCoreApplication::sendEvent(target, &dropped);
         QCoreApplication::processEvents();
+        return true;
     }
 
     TestHome home;
@@ -268,6 +274,20 @@ TEST_F(PanelsTest, ADroppedModuleOpensAfterTheQuestion)
     drop({QUrl::fromLocalFile(home.module5())});
     EXPECT_EQ(doc->currentModuleFile(), home.module5());
     EXPECT_EQ(doc->prxversion(), "5.00");
+}
+
+TEST_F(PanelsTest, AModuleDroppedOnTheCellEditorOpensInsteadOfBecomingItsText)
+{
+    openAndShow(home.module4());
+    QLineEdit *editor = window->grid()->editor();
+    const QPoint cell = window->grid()->cellRect(1, 1).center();
+    QTest::mouseMove(window->grid(), cell);
+    ASSERT_TRUE(editor->isVisible());
+    const QString before = editor->text();
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(home.module5())}, editor));
+    EXPECT_EQ(doc->currentModuleFile(), home.module5());
+    EXPECT_EQ(doc->model().cell(0, BookmarkRow::Description), DemoFixture::entries(DemoFixture::kVersion5)[0].description);
+    EXPECT_FALSE(editor->text().contains("vshmain.prx")) << before.toStdString();
 }
 
 } // namespace
