@@ -1,12 +1,16 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/bytesdock.h"
+#include "app/recentmenu.h"
 #include "app/editactions.h"
 #include "app/preferencesdialog.h"
 #include "app/restorebackupdialog.h"
 #include "bookmarks/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
+#include "document/recentmodules.h"
 #include "grid/gridview.h"
+#include "grid/rowbytes.h"
 #include "vshtool/vshtool.h"
 #include "vshtool/vshtoolwindow.h"
 #include "search/searchwindow.h"
@@ -16,11 +20,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -41,6 +47,14 @@ QAction *addItem(QMenu *menu, const QString &text, const char *name, const QKeyS
     return action;
 }
 
+// The one local file a drag carries, or empty text.
+QString droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile())
+        return QString();
+    return data->urls().constFirst().toLocalFile();
+}
+
 } // namespace
 
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
@@ -55,6 +69,7 @@ MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     setCentralWidget(m_grid);
 
     buildMenus();
+    buildPanels();
     buildButtons();
     buildStatusBar();
     m_grid->installEventFilter(this);
@@ -128,6 +143,35 @@ void MainWindow::buildMenus()
         connect(addItem(m_offsetPop, QLatin1String(item.text), item.name), &QAction::triggered, this,
                 [this, type] { m_grid->list().AddTypedEntry(type); });
     }
+}
+
+// Beside the classic menus: File > Recent Modules, View > Bytes and drops.
+void MainWindow::buildPanels()
+{
+    m_recent = new RecentModules(m_doc, this);
+    QMenu *file = menuBar()->actions().constFirst()->menu();
+    auto *recent = new RecentMenu(
+        *m_recent,
+        [this](const QString &path) {
+            m_grid->state().editor().hide();
+            m_doc.openPath(path);
+        },
+        file);
+    file->insertMenu(m_savePrx->menuAction(), recent);
+    recent->rebuild();
+
+    m_bytesDock = new BytesDock(m_doc, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_bytesDock);
+    connect(m_grid, &GridView::currentCellChanged, this, [this](int row) { m_bytesDock->bytes().setRow(row - 1); });
+    connect(&m_doc, &PrxDocument::started, m_bytesDock, &BytesDock::restoreShown);
+    auto *view = new QMenu(QStringLiteral("&View"), this);
+    view->setObjectName(QStringLiteral("menuView"));
+    view->addAction(m_bytesDock->shownAction());
+    // Before Tools: the menu that holds the VSHmain Tool item.
+    menuBar()->insertMenu(qobject_cast<QMenu *>(m_vshTool->parent())->menuAction(), view);
+    setAcceptDrops(true);
+    // The cell editor takes dropped text; a dropped module file goes on to the window.
+    m_grid->editor()->installEventFilter(this);
 }
 
 void MainWindow::buildButtons()
@@ -330,6 +374,11 @@ void MainWindow::statusBarMoved(int x)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_grid->editor() && event->type() == QEvent::DragEnter &&
+        !droppedFile(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
+        event->ignore();
+        return true;
+    }
     if (!m_version)
         return QMainWindow::eventFilter(watched, event);
     if (watched == m_grid && event->type() == QEvent::Resize)
@@ -370,6 +419,25 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             m_version->hide();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the question about unsaved values is modal.
+    QTimer::singleShot(0, this, [this, path] {
+        m_grid->state().editor().hide();
+        m_doc.openPath(path);
+    });
 }
 
 QString MainWindow::moduleFolder() const

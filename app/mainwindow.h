@@ -8,9 +8,11 @@
 #include <memory>
 #include <vector>
 
+class BytesDock;
 class GridView;
 class OffsetDescriptionDialog;
 class PrxDocument;
+class RecentModules;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -41,6 +43,9 @@ public:
     // The modeless search window (Tools > Search...), made on first use.
     SearchWindow *searchWindow();
 
+    BytesDock *bytesDock() const { return m_bytesDock; }
+    RecentModules &recentModules() { return *m_recent; }
+
     // Shows the version combo box over the first status panel, with the focus.
     void showVersionBox();
 
@@ -63,10 +68,14 @@ protected:
     // Coming back to the window: files changed meanwhile by another program are asked about.
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A module file dropped onto the window opens as one chosen with Open PRX.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildMenus();
     void buildButtons();
+    void buildPanels();
     void buildStatusBar();
     void syncFromDocument();
     void statusBarMoved(int x);
@@ -106,6 +115,8 @@ private:
     std::unique_ptr<VshTool> m_vshCore;
     QPointer<VshToolWindow> m_vshWindow;
     SearchWindow *m_searchWindow = nullptr;
+    BytesDock *m_bytesDock = nullptr;
+    RecentModules *m_recent = nullptr;
 
     // The Save PRX items, Preferences, About and the exit check.
     void connectShell();

@@ -171,7 +171,22 @@ void PrxDocument::openFromMenu()
 {
     // Typed text still in the editor counts as an edit when the question is asked.
     emit aboutToDropList();
-    const QString chosen = m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), m_prxtempname);
+    openChosen(m_prompter.chooseOpenFile(QStringLiteral("PRX files (*.prx *.PRX)"), m_prxtempname));
+}
+
+void PrxDocument::openPath(const QString &path)
+{
+    emit aboutToDropList();
+    if (!QFileInfo::exists(path)) {
+        m_prompter.inform(QStringLiteral("File not found: ") + QDir::toNativeSeparators(path), QStringLiteral("Error"),
+                          Prompter::Icon::Critical);
+        return;
+    }
+    openChosen(path);
+}
+
+void PrxDocument::openChosen(const QString &chosen)
+{
     if (chosen.isEmpty() || chosen == m_prxtempname)
         return;
     // Checked before the open module is let go, which then stays open.
@@ -229,6 +244,7 @@ void PrxDocument::openModule(bool fromMenu, const QString &version)
         emit moduleShown();
         emit versionChanged(false);
         emit changed();
+        emit moduleOpened();
         return;
     }
     if (fromMenu)

@@ -37,6 +37,9 @@ public:
     // instead of the one its size gives.
     void openFromCommandLine(const QString &argument, const QString &version = QString());
     void openFromMenu();
+    // Opens a module named by the window (a recent module, a dropped file) as
+    // openFromMenu opens the chosen one: unsaved values are asked about first.
+    void openPath(const QString &path);
     // The version combo box: Enter switches the section only, a click also
     // reopens the module files (and makes a new working copy for firmware 5).
     // Both first ask about unsaved values; false when the person kept them
@@ -176,6 +179,8 @@ signals:
     void started();
     // A module was opened: its bookmark file and size are to be shown.
     void moduleShown();
+    // A module was opened and its list loaded.
+    void moduleOpened();
     // An open failed: no module is open and none is to be shown.
     void moduleClosed();
     // The version in use changed: by the person's choice, or by an open.
@@ -196,6 +201,7 @@ signals:
 
 private:
     void openModule(bool fromMenu, const QString &version = QString());
+    void openChosen(const QString &chosen);
     bool askBeforeDrop(ListDrop why);
     bool makeWorkingCopy();
     void writeSkeleton();

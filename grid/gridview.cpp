@@ -2,6 +2,7 @@
 
 #include "document/prxdocument.h"
 #include "grid/gridgeometry.h"
+#include "grid/gridviewaccessible.h"
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -98,6 +99,7 @@ GridView::GridView(PrxDocument &document, QWidget *parent)
         connect(model, signal, this, [this] { syncScroll(); update(); });
     connect(model, &QAbstractItemModel::modelReset, this, [this] { syncScroll(); update(); });
     connect(&m_state, &GridState::changed, this, &GridView::syncFromDocument);
+    GridViewAccessible::watch(this);
 
     syncFromDocument();
 }
@@ -227,6 +229,7 @@ void GridView::setFocusCell(int row, int editColumn)
     m_focusRow = row;
     m_focusColumn = editColumn;
     update(cellRect(m_focusRow, m_focusColumn));
+    emit currentCellChanged(m_focusRow, m_focusColumn);
 }
 
 void GridView::moveFocus(int rows, int columns)
@@ -280,7 +283,7 @@ void GridView::syncFromDocument()
     editorPalette.setColor(QPalette::Base, toColor(m_doc.settings().colours()[1], palette().color(QPalette::Window)));
     m_editor->setPalette(editorPalette);
     if (m_focusRow > m_doc.model().count())
-        m_focusRow = m_doc.model().count();
+        setFocusCell(m_doc.model().count(), m_focusColumn);
     syncEditor();
     update();
 }

@@ -22,6 +22,7 @@ class GridView : public QWidget
 public:
     explicit GridView(PrxDocument &document, QWidget *parent = nullptr);
 
+    PrxDocument &document() const { return m_doc; }
     QRect twips(double x, double y, double w, double h) const;
     double pixelsPerTwip() const { return m_scale; }
     QLineEdit *editor() const { return m_editor; }
@@ -46,6 +47,10 @@ public:
 
     // Mirrors the document: scroll bar, editor place and text, colours.
     void syncFromDocument();
+
+signals:
+    // The focus cell moved (row 1-based, 0 none).
+    void currentCellChanged(int row, int editColumn);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -21,6 +21,8 @@ void SwatchView::setColour(Rgb colour)
     p.setColor(QPalette::WindowText, QColor(64, 64, 64));
     setPalette(p);
     setToolTip(QStringLiteral("%1, %2, %3: click to change").arg(colour.red).arg(colour.green).arg(colour.blue));
+    setAccessibleDescription(
+        QStringLiteral("Red %1, green %2, blue %3").arg(colour.red).arg(colour.green).arg(colour.blue));
 }
 
 void SwatchView::mouseReleaseEvent(QMouseEvent *event)

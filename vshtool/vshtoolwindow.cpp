@@ -127,6 +127,8 @@ void VshToolWindow::buildPanel(ColourTable table, QWidget *parent)
         const int row = m / 3;
         const int column = (m % 3) * columnsPerMonth;
         p.swatches[size_t(m)] = new SwatchView(indexed(names.swatch, m), p.frame);
+        p.swatches[size_t(m)]->setAccessibleName(
+            QStringLiteral("%1, %2").arg(QLatin1String(names.optionCaption), QLatin1String(kMonthNames[m])));
         connect(p.swatches[size_t(m)], &SwatchView::clicked, this, [this, table, m] { pickMonth(table, m); });
         grid->addWidget(p.swatches[size_t(m)], row, column);
         auto *label = new QLabel(QLatin1String(kMonthNames[m]), p.frame);
@@ -137,6 +139,7 @@ void VshToolWindow::buildPanel(ColourTable table, QWidget *parent)
             box->setObjectName(indexed(names.alpha, m));
             box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0.0000000")) + 12);
             box->setToolTip(QStringLiteral("Alpha of %1, 0 to 1").arg(QLatin1String(kMonthNames[m])));
+            box->setAccessibleName(QStringLiteral("Alpha of %1").arg(QLatin1String(kMonthNames[m])));
             p.alphas[size_t(m)] = box;
             connect(box, &QLineEdit::textChanged, this,
                     [this, table, m](const QString &text) { alphaChanged(table, m, text); });
@@ -146,6 +149,7 @@ void VshToolWindow::buildPanel(ColourTable table, QWidget *parent)
             grid->setColumnMinimumWidth(column + columnsPerMonth - 1, 18);
     }
     p.all = new SwatchView(QLatin1String(names.all), p.frame);
+    p.all->setAccessibleName(QStringLiteral("%1, all months").arg(QLatin1String(names.optionCaption)));
     connect(p.all, &SwatchView::clicked, this, [this, table] { pickAllMonths(table); });
     grid->addWidget(p.all, 4, 0);
     grid->addWidget(new QLabel(QStringLiteral("All Months"), p.frame), 4, 1, 1, 2);
@@ -158,6 +162,7 @@ QWidget *VshToolWindow::buildCategories()
     auto *row = new QHBoxLayout(frame);
     m_sub = new QComboBox(frame);
     m_sub->setObjectName(QStringLiteral("cmbSub"));
+    m_sub->setAccessibleName(QStringLiteral("Sub-icon"));
     m_sub->setPlaceholderText(QStringLiteral("Network Update"));
     m_sub->setMinimumContentsLength(20);
     m_editMain = new QCheckBox(QStringLiteral("Main Category"), frame);
@@ -165,6 +170,7 @@ QWidget *VshToolWindow::buildCategories()
     m_editMain->setToolTip(QStringLiteral("Redirect Subicons"));
     m_main = new QComboBox(frame);
     m_main->setObjectName(QStringLiteral("cmbMain"));
+    m_main->setAccessibleName(QStringLiteral("Main category of the sub-icon"));
     m_main->addItems({QStringLiteral("Settings"), QStringLiteral("Photo"), QStringLiteral("Music"),
                       QStringLiteral("Video"), QStringLiteral("TV"), QStringLiteral("Game"),
                       QStringLiteral("Network")});
@@ -172,6 +178,7 @@ QWidget *VshToolWindow::buildCategories()
     m_main->setEnabled(false);
     m_xmb = new QCheckBox(frame);
     m_xmb->setObjectName(QStringLiteral("chkXMB"));
+    m_xmb->setAccessibleName(QStringLiteral("Submenu enabled"));
     m_xmb->setTristate(true);
     m_xmb->setCheckState(Qt::Checked);
     m_xmbState = Qt::Checked;
