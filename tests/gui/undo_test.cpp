@@ -68,7 +68,7 @@ TEST_F(UndoWindowTest, TheEditMenuNamesTheChangeAndSitsBetweenFileAndTools)
     QStringList menus;
     for (QAction *action : window->menuBar()->actions())
         menus << action->text();
-    EXPECT_EQ(menus.mid(0, 3), (QStringList{"&File", "&Edit", "&Tools"}));
+    EXPECT_EQ(menus.mid(0, 4), (QStringList{"&File", "&Edit", "&View", "&Tools"}));
 
     EXPECT_EQ(undo()->text(), "&Undo");
     EXPECT_FALSE(undo()->isEnabled());
