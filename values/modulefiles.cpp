@@ -29,7 +29,7 @@ bool ModuleFiles::open(int slot, const QString &path)
     return openFile(slot, path);
 }
 
-bool ModuleFiles::openFile(int slot, const QString &path)
+bool ModuleFiles::openFile(int slot, const QString &path, const QByteArray *written)
 {
     QString &error = m_errors[slot - 1];
     error.clear();
@@ -40,9 +40,9 @@ bool ModuleFiles::openFile(int slot, const QString &path)
     }
     // The bytes are read once for the hash that tells a later change; a file
     // too large to hold is known by its identity, size and times alone.
-    QByteArray bytes;
+    QByteArray bytes = written ? *written : QByteArray();
     const bool hashed = QFileInfo(path).size() <= kHashLimit;
-    if (hashed) {
+    if (hashed && !written) {
         if (const FileError refused = SafeFile::read(path, kHashLimit, bytes); !refused.ok()) {
             error = refused.cause;
             return false;
@@ -252,7 +252,7 @@ FileError ModuleFiles::replaceWhole(int slot, const QByteArray &bytes)
     // The open handle still reads the replaced file: the new one is opened in its place.
     const bool cache = m_cache[slot - 1].has_value();
     m_files[slot - 1].reset();
-    if (!openFile(slot, path))
+    if (!openFile(slot, path, &bytes))
         return FileError::writing(path, QStringLiteral("it was written, but could not be opened again (%1)")
                                             .arg(m_errors[slot - 1]));
     if (cache && qint64(bytes.size()) <= kCacheLimit)

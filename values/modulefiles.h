@@ -117,7 +117,8 @@ public:
 
 private:
     QFile *file(int slot) const;
-    bool openFile(int slot, const QString &path);
+    // `written`, when given, is what the file holds: it is hashed instead of read again.
+    bool openFile(int slot, const QString &path, const QByteArray *written = nullptr);
     // The whole file as it is now, for a replacement.
     FileError loadWhole(int slot, QByteArray &bytes);
     FileError replaceWhole(int slot, const QByteArray &bytes);
