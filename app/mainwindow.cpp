@@ -60,7 +60,6 @@ QString droppedFile(const QMimeData *data)
 MainWindow::MainWindow(PrxDocument &document, QWidget *parent)
     : QMainWindow(parent)
     , m_doc(document)
-    , m_vshCore(std::make_unique<VshTool>(document))
     , m_texts(document)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -276,7 +275,7 @@ VshToolWindow *MainWindow::vshToolWindow() const
 VshToolWindow *MainWindow::ensureVshToolWindow()
 {
     if (!m_vshWindow) {
-        m_vshWindow = new VshToolWindow(*m_vshCore, this);
+        m_vshWindow = new VshToolWindow(VshTool::of(m_doc), this);
         m_editActions->addShortcutsTo(m_vshWindow);
         connect(m_vshWindow, &VshToolWindow::closed, this, [this] { m_vshTool->setChecked(false); });
     }

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <vector>
 
 class BytesDock;
@@ -20,7 +19,6 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class EditActions;
-class VshTool;
 class VshToolWindow;
 class SearchWindow;
 
@@ -112,7 +110,6 @@ private:
     QTimer *m_savedTimer = nullptr;
     QString m_fileDialogTitle;
     OffsetDescriptionDialog *m_offsetDescription = nullptr;
-    std::unique_ptr<VshTool> m_vshCore;
     QPointer<VshToolWindow> m_vshWindow;
     SearchWindow *m_searchWindow = nullptr;
     BytesDock *m_bytesDock = nullptr;

@@ -24,7 +24,7 @@ int colorsCommand(CliContext &context)
     if (!session.open(parser.operands().first(), parser.value(version),
                       parser.isSet(importFrom) ? CliSession::Access::Change : CliSession::Access::Read))
         return CliContext::Failure;
-    VshTool tool(session.document());
+    VshTool &tool = VshTool::of(session.document());
     QStringList notes;
     const bool exporting = parser.isSet(exportTo);
     const QString file = parser.value(exporting ? exportTo : importFrom);

@@ -1,14 +1,10 @@
 #include "search/searchwindow.h"
 
-#include "common/codepage.h"
 #include "document/prxdocument.h"
-#include "search/scanner.h"
 #include "search/searchresultmodel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,7 +16,6 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -36,8 +31,6 @@ constexpr int kListTop = 1200;
 constexpr int kListWidth = kOuterWidth - kFrameWidth - 2 * kListLeft;
 // What a title bar and a frame take beside the window, in pixels.
 constexpr int kTitleRoom = 40;
-// The list and the window are refreshed at most this often during a scan.
-constexpr int kProgressMs = 50;
 
 // Sign and five digits: the whole range of a 16-bit integer can be typed.
 int maxKeyLength(SearchKey::Type type)
@@ -85,7 +78,7 @@ SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *pa
     m_addButton = new QPushButton(QStringLiteral("Add To Bookmark"), this);
     m_addButton->setObjectName(QStringLiteral("Command2"));
 
-    m_results = new SearchResultModel(this);
+    m_session = new SearchSession(document, this);
     m_list = new QTreeView(this);
     m_list->setObjectName(QStringLiteral("SearchList"));
     m_list->setRootIsDecorated(false);
@@ -95,7 +88,7 @@ SearchWindow::SearchWindow(PrxDocument &document, Describe describe, QWidget *pa
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setModel(m_results);
+    m_list->setModel(&m_session->results());
     m_list->header()->setStretchLastSection(false);
     m_list->header()->resizeSection(SearchResultModel::Offset, twips(0, 0, kListWidth * 3 / 5 - 100, 0).width());
     m_list->header()->resizeSection(SearchResultModel::Value, twips(0, 0, kListWidth * 2 / 5 - 100, 0).width());
@@ -218,11 +211,10 @@ bool SearchWindow::keyFilter(QKeyEvent *event)
 
 void SearchWindow::Command1_Click()
 {
-    if (m_scanning)
+    if (m_session->scanning())
         return;
-    m_count = 0;
     const bool normal = m_normal->isChecked();
-    const QString path = normal ? m_doc.currentModuleFile() : m_doc.workingCopyPath();
+    const QString path = m_session->fileFor(normal);
     Prompter &prompter = m_doc.prompter();
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         prompter.inform(QStringLiteral("File not Found") + QString(15, u' '), kInformation,
@@ -243,67 +235,24 @@ void SearchWindow::Command1_Click()
 void SearchWindow::scan(const QString &path, bool normal, const SearchKey &key)
 {
     Prompter &prompter = m_doc.prompter();
-    m_scanning = true;
-    m_results->start(key.valueText());
-    m_search = Search{path, normal, key};
     prompter.setBusy(true);
     const bool isFloat = key.type() == SearchKey::Type::Float;
     if (isFloat) {
         setEnabled(false);
         m_panels[0]->setText(kFound);
     }
-
-    std::vector<qint64> pending;
-    QElapsedTimer sinceShown;
-    sinceShown.start();
-    Scanner scanner(key);
-    const bool read = scanner.scanFile(
-        path,
-        [&](qint64 offset) {
-            pending.push_back(offset);
-            ++m_count;
-        },
-        [&](qint64 done, qint64 total) {
-            if (sinceShown.elapsed() < kProgressMs)
-                return;
-            sinceShown.restart();
-            m_panels[2]->setText(QString::number(done * 100 / std::max<qint64>(total, 1)) + u'%');
-            m_results->append(pending);
-            pending.clear();
-            // Painted, not clicked: the scan runs to its end as one action.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
-    m_results->append(pending);
-
-    m_panels[0]->setText(kFound + u' ' + QString::number(m_count));
+    const bool read = m_session->scan(path, normal, key, [this](int percent) {
+        m_panels[2]->setText(QString::number(percent) + u'%');
+        // Painted, not clicked: the scan runs to its end as one action.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    m_panels[0]->setText(kFound + u' ' + QString::number(m_session->count()));
     m_panels[2]->clear();
     if (isFloat)
         setEnabled(true);
     prompter.setBusy(false);
-    m_scanning = false;
     if (!read)
-        prompter.inform(scanner.errorString(), QStringLiteral("Search"), Prompter::Icon::Critical);
-}
-
-QStringList SearchWindow::foundValues(const QList<int> &rows) const
-{
-    QStringList values;
-    const QString typed = m_results->value();
-    // A String hit keeps its letters as the file has them, so that saving the
-    // new bookmark does not rewrite them in the key's case.
-    QFile file(m_search->path);
-    const qint64 n = m_search->key.pattern().size();
-    const bool readBack = m_search->key.type() == SearchKey::Type::String && file.open(QIODevice::ReadOnly);
-    for (int row : rows) {
-        QString value = typed;
-        if (readBack && file.seek(m_results->offset(row))) {
-            const QByteArray bytes = file.read(n);
-            if (bytes.size() == n)
-                value = Codepage::toUnicode(bytes);
-        }
-        values << value;
-    }
-    return values;
+        prompter.inform(m_session->errorString(), QStringLiteral("Search"), Prompter::Icon::Critical);
 }
 
 void SearchWindow::Command2_Click()
@@ -311,21 +260,9 @@ void SearchWindow::Command2_Click()
     QList<int> rows;
     for (const QModelIndex &index : m_list->selectionModel()->selectedRows())
         rows << index.row();
-    if (rows.isEmpty() || !m_search)
-        return;
-    std::sort(rows.begin(), rows.end());
-    const QString current = m_search->normal ? m_doc.currentModuleFile() : m_doc.workingCopyPath();
-    if (current != m_search->path) {
-        m_doc.prompter().inform(QStringLiteral("The file searched is no longer open: search again"), kInformation,
-                                Prompter::Icon::Information);
-        return;
-    }
-    QStringList offsets;
-    for (int row : rows)
-        offsets << SearchResultModel::offsetText(m_results->offset(row));
-    // The module as opened is file 2 while a working copy stands in for it as file 1.
-    const QString fileCell =
-        m_search->normal && !m_doc.workingCopyPath().isEmpty() ? QStringLiteral("2") : QStringLiteral("1");
-    const int length = m_search->key.type() == SearchKey::Type::String ? int(m_search->key.pattern().size()) : 0;
-    m_describe({foundValues(rows), offsets, SearchKey::typeName(m_search->key.type()), fileCell, length});
+    QString why;
+    if (const auto hits = m_session->hits(rows, &why))
+        m_describe(*hits);
+    else if (!why.isEmpty())
+        m_doc.prompter().inform(why, kInformation, Prompter::Icon::Information);
 }

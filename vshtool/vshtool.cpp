@@ -103,6 +103,19 @@ QString VshTool::writeBits(const std::vector<std::pair<qint64, quint32>> &compon
     return m_doc.writeModule(colourFile(), writes, text);
 }
 
+VshTool::VshTool(PrxDocument &doc, QObject *parent)
+    : QObject(parent)
+    , m_doc(doc)
+{
+}
+
+VshTool &VshTool::of(PrxDocument &doc)
+{
+    if (auto *tool = doc.findChild<VshTool *>(QString(), Qt::FindDirectChildrenOnly))
+        return *tool;
+    return *new VshTool(doc, &doc);
+}
+
 ColourTables VshTool::VSHreadcolor()
 {
     ColourTables out;

@@ -4,6 +4,7 @@
 #include "vshtool/colourtable.h"
 #include "vshtool/colourtables.h"
 
+#include <QObject>
 #include <QString>
 #include <optional>
 #include <utility>
@@ -32,10 +33,16 @@ struct AlphaWrite
 // swatches, writing picked colours and typed alphas straight into the module.
 // A write whose bytes do not all lie inside the colour file, or whose keys the
 // bookmark section lacks, writes none of them.
-class VshTool
+class VshTool : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit VshTool(PrxDocument &doc) : m_doc(doc) {}
+    explicit VshTool(PrxDocument &doc, QObject *parent = nullptr);
+
+    // The document's own tool, made with the document's first call and gone
+    // with the document: the colour picked last outlives the tool window.
+    static VshTool &of(PrxDocument &doc);
 
     PrxDocument &document() { return m_doc; }
 

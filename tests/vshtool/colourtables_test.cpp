@@ -148,6 +148,11 @@ TEST_F(ColourTablesTest, APickWritesThreeSinglesIntoTheModuleAsOpened)
         EXPECT_TRUE(at >= kFontStart && at < kFontStart + 12) << "changed byte at " << at;
     EXPECT_EQ(tool->lastColour(), (Rgb{255, 0, 0})) << "the dialog opens with it next time";
 
+    // The document's own tool, which every tool window is given, keeps it too.
+    prompter.colours.push_back(Rgb{0, 255, 0});
+    ASSERT_EQ(VshTool::of(*doc).WriteColor(ColourTable::Font, 0).status, ColourWrite::Status::Written);
+    EXPECT_EQ(VshTool::of(*doc).lastColour(), (Rgb{0, 255, 0}));
+
     // The wave pick leaves the alpha alone.
     prompter.colours.push_back(Rgb{0, 0, 255});
     EXPECT_EQ(tool->WriteColor(ColourTable::WaveFront, 1).status, ColourWrite::Status::Written);
