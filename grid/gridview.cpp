@@ -425,11 +425,16 @@ bool GridView::eventFilter(QObject *watched, QEvent *event)
                 return true;
             break;
         }
-        case QEvent::FocusIn:
+        case QEvent::FocusIn: {
             m_state.editor().focusIn();
+            // A click on the editor makes its cell the current one, as a click on the list does.
+            const CellEditor &e = m_state.editor();
+            if (e.EditRow >= 1 && e.EditRow <= m_doc.model().count() && e.EditColumn >= 1)
+                setFocusCell(e.EditRow, e.EditColumn);
             // After the click that gave the focus has placed the caret.
             QTimer::singleShot(0, m_editor, [this] { m_editor->selectAll(); });
             break;
+        }
         case QEvent::FocusOut:
             m_state.editor().focusOut();
             break;

@@ -191,7 +191,7 @@ TEST_F(FileSafety, TwoSetsAtOnceKeepBothEdits)
         }
     }
     ASSERT_EQ(rows.size(), 2);
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 40; ++round) {
         SCOPED_TRACE(round);
         const QString a = QString::number(round), b = QString::number(1000 + round);
         QProcess *first = start({"set", home.module5(), rows[0] + "=" + a});

@@ -219,6 +219,13 @@ TEST_F(PanelsTest, TheBytesPanelFollowsTheCurrentRowAndIsRemembered)
     EXPECT_EQ(view->reading(3)->text(), entries[label].value);
     EXPECT_EQ(view->highlightedTexts().constLast(),
               QString::fromLatin1(plain.mid(entries[label].offset, entries[label].length)).replace(QChar(0), '.'));
+    // A click on a cell of another row, which the in-place editor takes: the panel follows.
+    const double y = window->grid()->state().listTop + 90 + 2 * 210 + 105;
+    QTest::mouseMove(window->grid(), window->grid()->twips(90 + 30 + 5300, y, 0, 0).topLeft());
+    QTest::mouseClick(window->findChild<QLineEdit *>("Text1"), Qt::LeftButton);
+    EXPECT_EQ(view->reading(0)->text(), entries[1].value);
+    window->grid()->setFocusCell(label + 1, 1);
+
     // Its offset typed anew: the panel follows the cell.
     doc->model().setCell(label, BookmarkRow::Offset, QString::number(entries[1].offset, 16));
     EXPECT_EQ(view->reading(0)->text(), entries[1].value);
