@@ -105,22 +105,22 @@ void PrxDocument::startUp(bool askFirstRun)
     emit changed();
 }
 
-QString PrxDocument::GetLongFilename(const QString &sShortName)
+QString PrxDocument::GetLongFilename(const QString &shortName)
 {
-    const QFileInfo info(sShortName);
+    const QFileInfo info(shortName);
     return info.exists() ? info.canonicalFilePath() : QString();
 }
 
-QString PrxDocument::getVersion(const QString &PRXname)
+QString PrxDocument::getVersion(const QString &moduleName)
 {
     const qint64 size = m_files.isOpen(ModuleFiles::Working) ? m_files.size(ModuleFiles::Working)
                                                               : QFileInfo(m_currentModuleFile).size();
-    return versionOfSize(PRXname, size);
+    return versionOfSize(moduleName, size);
 }
 
-QString PrxDocument::versionOfSize(const QString &PRXname, qint64 size)
+QString PrxDocument::versionOfSize(const QString &moduleName, qint64 size)
 {
-    IniFile &file = ini(m_settings.bookmarkFile(PRXname));
+    IniFile &file = ini(m_settings.bookmarkFile(moduleName));
     QString found;
     for (const QString &version : m_settings.FirmwareList()) {
         const auto recorded = NumberText::parse(file.read(version, QStringLiteral("PRXSize")));

@@ -49,10 +49,10 @@ public:
     // Closes the module files and deletes the working copy, as the program ends.
     void closeModule();
 
-    QString getVersion(const QString &PRXname);
-    // The version whose recorded PRXSize in PRXname's bookmark file is `size`, or empty text.
-    QString versionOfSize(const QString &PRXname, qint64 size);
-    static QString GetLongFilename(const QString &sShortName);
+    QString getVersion(const QString &moduleName);
+    // The version whose recorded PRXSize in moduleName's bookmark file is `size`, or empty text.
+    QString versionOfSize(const QString &moduleName, qint64 size);
+    static QString GetLongFilename(const QString &shortName);
     bool SetBookmark();
     void ReloadBookmark();
     // The sub-menu and main-category lists of the current section into
