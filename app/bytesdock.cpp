@@ -2,7 +2,7 @@
 
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/bytesview.h"
+#include "grid/widgets/bytesview.h"
 #include "grid/rowbytes.h"
 
 #include <QAction>

@@ -6,14 +6,14 @@
 #include "app/editactions.h"
 #include "app/preferencesdialog.h"
 #include "app/restorebackupdialog.h"
-#include "bookmarks/offsetdescriptiondialog.h"
+#include "search/widgets/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "document/recentmodules.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 #include "grid/rowbytes.h"
 #include "vshtool/vshtool.h"
-#include "vshtool/vshtoolwindow.h"
-#include "search/searchwindow.h"
+#include "vshtool/widgets/vshtoolwindow.h"
+#include "search/widgets/searchwindow.h"
 
 #include <QApplication>
 #include <QAbstractItemView>
@@ -330,8 +330,10 @@ void MainWindow::connectVshTool()
 
 OffsetDescriptionDialog *MainWindow::offsetDescription()
 {
-    if (!m_offsetDescription)
-        m_offsetDescription = new OffsetDescriptionDialog(m_doc, this);
+    if (!m_offsetDescription) {
+        m_offsetDescription = new OffsetDescriptionDialog(this);
+        connect(m_offsetDescription, &OffsetDescriptionDialog::rowsNamed, &m_doc, &PrxDocument::addDescribedRows);
+    }
     return m_offsetDescription;
 }
 

@@ -8,7 +8,7 @@
 #include "document/prxdocument.h"
 #include "search/scanner.h"
 #include "search/searchresultmodel.h"
-#include "search/searchwindow.h"
+#include "search/widgets/searchwindow.h"
 #include "tools/mkdemo/demofixture.h"
 
 #include <QApplication>

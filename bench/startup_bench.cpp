@@ -6,7 +6,7 @@
 #include "bench/silentprompter.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 #include "tools/mkdemo/demofixture.h"
 
 #include <QApplication>

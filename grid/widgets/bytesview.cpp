@@ -1,4 +1,4 @@
-#include "grid/bytesview.h"
+#include "grid/widgets/bytesview.h"
 
 #include "grid/rowbytes.h"
 

@@ -1,8 +1,8 @@
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 
 #include "document/prxdocument.h"
 #include "grid/gridgeometry.h"
-#include "grid/gridviewaccessible.h"
+#include "grid/widgets/gridviewaccessible.h"
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>

@@ -1,9 +1,9 @@
-#include "grid/gridviewaccessible.h"
+#include "grid/widgets/gridviewaccessible.h"
 
 #include "bookmarks/bookmarkmodel.h"
 #include "document/prxdocument.h"
 #include "grid/gridgeometry.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 
 #include <QPointer>
 #include <QWindow>

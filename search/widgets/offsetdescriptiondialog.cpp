@@ -1,6 +1,4 @@
-#include "bookmarks/offsetdescriptiondialog.h"
-
-#include "document/prxdocument.h"
+#include "search/widgets/offsetdescriptiondialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,9 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-OffsetDescriptionDialog::OffsetDescriptionDialog(PrxDocument &document, QWidget *parent)
+OffsetDescriptionDialog::OffsetDescriptionDialog(QWidget *parent)
     : QDialog(parent)
-    , m_doc(document)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Offset Description"));
@@ -59,6 +56,6 @@ void OffsetDescriptionDialog::setHits(const QStringList &values, const QStringLi
 
 void OffsetDescriptionDialog::cmdOk_Click()
 {
-    m_doc.addDescribedRows(m_description->text(), m_values, m_offsets, m_type, m_file, m_length);
+    emit rowsNamed(m_description->text(), m_values, m_offsets, m_type, m_file, m_length);
     hide();
 }

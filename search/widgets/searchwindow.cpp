@@ -1,4 +1,4 @@
-#include "search/searchwindow.h"
+#include "search/widgets/searchwindow.h"
 
 #include "document/prxdocument.h"
 #include "search/searchresultmodel.h"

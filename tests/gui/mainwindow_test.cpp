@@ -2,12 +2,12 @@
 #include "app/widgetprompter.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
-#include "vshtool/vshtoolwindow.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>

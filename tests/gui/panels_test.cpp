@@ -3,15 +3,15 @@
 #include "app/recentmenu.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/bytesview.h"
-#include "grid/gridview.h"
-#include "grid/gridviewaccessible.h"
+#include "grid/widgets/bytesview.h"
+#include "grid/widgets/gridview.h"
+#include "grid/widgets/gridviewaccessible.h"
 #include "grid/rowbytes.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
-#include "vshtool/swatchview.h"
-#include "vshtool/vshtoolwindow.h"
+#include "vshtool/widgets/swatchview.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include <QAccessible>
 #include <QAction>

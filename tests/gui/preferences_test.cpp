@@ -4,7 +4,7 @@
 #include "app/preferencesdialog.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 #include "tests/support/forkedchild.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"

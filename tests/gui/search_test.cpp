@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
-#include "bookmarks/offsetdescriptiondialog.h"
+#include "search/widgets/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "search/searchresultmodel.h"
-#include "search/searchwindow.h"
+#include "search/widgets/searchwindow.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 

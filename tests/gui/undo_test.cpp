@@ -2,12 +2,12 @@
 #include "app/mainwindow.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/gridview.h"
+#include "grid/widgets/gridview.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
-#include "vshtool/swatchview.h"
-#include "vshtool/vshtoolwindow.h"
+#include "vshtool/widgets/swatchview.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include <QAction>
 #include <QLabel>

@@ -7,8 +7,8 @@
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
 #include "tools/mkdemo/demofixture.h"
-#include "vshtool/swatchview.h"
-#include "vshtool/vshtoolwindow.h"
+#include "vshtool/widgets/swatchview.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "vshtool/swatchview.h"
+#include "vshtool/widgets/swatchview.h"
 
 #include <QMouseEvent>
 

@@ -1,10 +1,10 @@
-#include "vshtool/vshtoolwindow.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include "common/prompter.h"
 #include "document/prxdocument.h"
 #include "values/firmware.h"
 #include "vshtool/presettransfer.h"
-#include "vshtool/swatchview.h"
+#include "vshtool/widgets/swatchview.h"
 #include "vshtool/vshfiles.h"
 #include "vshtool/vshtool.h"
 
