@@ -2,8 +2,8 @@
 
 #include "common/inifile.h"
 #include "document/prxdocument.h"
-#include "grid/widgets/bytesview.h"
 #include "grid/rowbytes.h"
+#include "grid/widgets/bytesview.h"
 
 #include <QAction>
 

@@ -2,18 +2,18 @@
 
 #include "app/aboutdialog.h"
 #include "app/bytesdock.h"
-#include "app/recentmenu.h"
 #include "app/editactions.h"
 #include "app/preferencesdialog.h"
+#include "app/recentmenu.h"
 #include "app/restorebackupdialog.h"
-#include "search/widgets/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "document/recentmodules.h"
-#include "grid/widgets/gridview.h"
 #include "grid/rowbytes.h"
+#include "grid/widgets/gridview.h"
+#include "search/widgets/offsetdescriptiondialog.h"
+#include "search/widgets/searchwindow.h"
 #include "vshtool/vshtool.h"
 #include "vshtool/widgets/vshtoolwindow.h"
-#include "search/widgets/searchwindow.h"
 
 #include <QApplication>
 #include <QAbstractItemView>

@@ -2,8 +2,9 @@
 #include "grid/bookmarklist.h"
 #include "grid/celleditor.h"
 #include "grid/gridstate.h"
-#include "values/valuecodec.h"
+#include "gridtyping.h"
 #include "tools/mkdemo/demofixture.h"
+#include "values/valuecodec.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -16,33 +17,7 @@
 
 namespace {
 
-constexpr qint64 kClockAt = DemoFixture::kDataOffset + 0x10; // row 1, Float 1.5
-constexpr double kValue = 5300, kDescription = 1000, kOffset = 6600;
-double rowY(int r) { return r * 210 + 100; }
-
-float floatIn(const QByteArray &bytes, qint64 at)
-{
-    const quint32 bits = qFromLittleEndian<quint32>(bytes.constData() + at);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-// Keys as the grid forwards them: pointer over the cell, a click into the
-// editor (whose text is then all selected), one character at a time.
-void typeInto(GridState &grid, double x, int row, const QString &chars)
-{
-    CellEditor &editor = grid.editor();
-    editor.focusOut();
-    grid.place(x, rowY(row), GridGeometry::layout(true));
-    editor.focusIn();
-    QString text;
-    for (const QChar c : chars) {
-        editor.keyTyped(c.unicode());
-        text += c;
-        editor.textChanged(text);
-    }
-}
+using namespace GridTyping;
 
 const QString kQuestion = QStringLiteral("vshmain.prx has been modified\r\nDo you want to save changes and exit?");
 
@@ -274,33 +249,6 @@ TEST_F(ListDropTest, AStringWithTrailingBlanksLooksSaved)
     EXPECT_EQ(TestHome::readAll(home.module4()), module);
 }
 
-// Run by ValuesAreShownAndReadWithThePointInEveryLocale in a German locale.
-TEST(LocaleChild, ShowsTypesAndSavesWithThePoint)
-{
-    if (qEnvironmentVariableIsEmpty("VANTOR_TEST_LOCALE_CHILD"))
-        GTEST_SKIP() << "only run as the child of ValuesAreShownAndReadWithThePointInEveryLocale";
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",") << "the German LC_NUMERIC is in effect";
-    TestHome home;
-    home.answerAssociation();
-    FakePrompter prompter;
-    PrxDocument doc(home.path(), prompter);
-    GridState grid(doc);
-    doc.startUp();
-    doc.openFromCommandLine(home.module4());
-    ASSERT_TRUE(doc.moduleOpen());
-    EXPECT_EQ(doc.model().cell(0, BookmarkRow::Value), "1.5");
-    EXPECT_EQ(doc.model().cell(1, BookmarkRow::Value), "12.25");
-    EXPECT_EQ(ValueCodec::formatFloat(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(ValueCodec::formatFloat(-0.00001f), "-1E-05");
-    EXPECT_FALSE(ValueCodec::parseFloat("2,75")) << "the comma is no separator";
-
-    typeInto(grid, kValue, 1, "2.75");
-    ASSERT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
-    ASSERT_TRUE(doc.save()) << prompter.messages().join(" | ").toStdString();
-    EXPECT_EQ(floatIn(TestHome::readAll(home.module4()), kClockAt), 2.75f);
-    EXPECT_EQ(doc.model().cell(0, BookmarkRow::Value), "2.75");
-}
-
 TEST(Locale, ValuesAreShownAndReadWithThePointInEveryLocale)
 {
     QTemporaryDir locales;
@@ -315,10 +263,9 @@ TEST(Locale, ValuesAreShownAndReadWithThePointInEveryLocale)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LOCPATH", locales.path());
     env.insert("LC_ALL", "de_DE.UTF-8");
-    env.insert("VANTOR_TEST_LOCALE_CHILD", "1");
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=LocaleChild.*"});
+    child.start(QStringLiteral(LOCALE_CHILD_PATH), QStringList());
     ASSERT_TRUE(child.waitForFinished(120000));
     const QString output = QString::fromLocal8Bit(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();

@@ -216,17 +216,6 @@ TEST_F(ScrambleRunTest, CancellingAToolThatNeverEndsStopsItAndLeavesTheModule)
     EXPECT_TRUE(ProcessHelpers::processEnds(pid, 2000)) << "the tool is stopped";
 }
 
-// Run by EndingTheEditorEndsTheTool as a stand-in editor that waits forever
-// for the tool named in the environment.
-TEST(ToolRunnerChild, WaitsForTheToolOfTheEnvironment)
-{
-    const QString tool = qEnvironmentVariable("VANTOR_TEST_WAIT_FOR_TOOL");
-    if (tool.isEmpty())
-        GTEST_SKIP() << "only run as the child of EndingTheEditorEndsTheTool";
-    FakePrompter prompter;
-    ToolRunner::run(prompter, tool, {}, QFileInfo(tool).absolutePath(), QStringLiteral("Waiting..."));
-}
-
 TEST(ToolRunner, EndingTheEditorEndsTheTool)
 {
     QTemporaryDir dir;
@@ -234,10 +223,7 @@ TEST(ToolRunner, EndingTheEditorEndsTheTool)
     const QString pidFile = dir.filePath("tool.pid");
     ASSERT_TRUE(ProcessHelpers::writeScript(tool, "echo $$ > '" + pidFile.toLocal8Bit() + "'; exec sleep 30"));
     QProcess editor;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VANTOR_TEST_WAIT_FOR_TOOL", tool);
-    editor.setProcessEnvironment(env);
-    editor.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=ToolRunnerChild.*"});
+    editor.start(QStringLiteral(TOOL_WAIT_CHILD_PATH), {tool});
     ASSERT_TRUE(editor.waitForStarted());
     QElapsedTimer clock;
     clock.start();

@@ -1,11 +1,12 @@
 #include "app/mainwindow.h"
-#include "search/widgets/offsetdescriptiondialog.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/widgets/gridview.h"
+#include "search/widgets/offsetdescriptiondialog.h"
 #include "tests/support/bookmarkrows.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -34,21 +35,16 @@ public:
     QRegion painted;
 };
 
-class GridWindowTest : public ::testing::Test
+class GridWindowTest : public WindowTest
 {
 protected:
     void open(int rows = 0)
     {
-        home.answerAssociation();
-        IniFile(home.config()).write("Config", "Expertmode", "1");
+        answerFirstRun(true);
         if (rows > 0)
             writeFloatEntries(home.bookmarks(), "4.05", rows);
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
-        doc->openFromCommandLine(home.module4());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        start();
+        openAndShow(home.module4());
     }
     GridView *grid() const { return window->grid(); }
     QLineEdit *editor() const { return window->findChild<QLineEdit *>("Text1"); }
@@ -69,11 +65,6 @@ protected:
     {
         QTest::mouseClick(window->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
     }
-
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(GridWindowTest, HoverPlacesTheEditorOnTheCellUnderThePointer)

@@ -6,6 +6,7 @@
 #include "tests/support/fakeprompter.h"
 #include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 #include "tools/mkdemo/demofixture.h"
 #include "vshtool/widgets/vshtoolwindow.h"
 
@@ -27,25 +28,18 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
+        answerFirstRun();
+        start();
     }
     QString panel(int i) const
     {
         return window->findChild<QLabel *>(QStringLiteral("statBar(%1)").arg(i))->text();
     }
-
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MainWindowTest, ShowsTheDemoModuleOpenedFromTheCommandLine)

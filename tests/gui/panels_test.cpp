@@ -3,12 +3,13 @@
 #include "app/recentmenu.h"
 #include "common/inifile.h"
 #include "document/prxdocument.h"
+#include "grid/rowbytes.h"
 #include "grid/widgets/bytesview.h"
 #include "grid/widgets/gridview.h"
 #include "grid/widgets/gridviewaccessible.h"
-#include "grid/rowbytes.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 #include "tools/mkdemo/demofixture.h"
 #include "vshtool/widgets/swatchview.h"
 #include "vshtool/widgets/vshtoolwindow.h"
@@ -30,27 +31,13 @@
 
 namespace {
 
-class PanelsTest : public ::testing::Test
+class PanelsTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        IniFile(home.config()).write("Config", "Expertmode", "1");
+        answerFirstRun(true);
         start();
-    }
-    void start()
-    {
-        window.reset();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
-    }
-    void openAndShow(const QString &module)
-    {
-        doc->openFromCommandLine(module);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     QAction *action(const char *name) const { return window->findChild<QAction *>(QLatin1String(name)); }
     QStringList menuTexts(const QMenu *menu) const
@@ -77,11 +64,6 @@ protected:
         QCoreApplication::processEvents();
         return true;
     }
-
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(PanelsTest, TheGridIsATableWhoseCellsGiveTheListsTexts)

@@ -5,8 +5,8 @@
 #include "common/inifile.h"
 #include "document/prxdocument.h"
 #include "grid/widgets/gridview.h"
-#include "tests/support/forkedchild.h"
 #include "tests/support/fakeprompter.h"
+#include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>

@@ -1,10 +1,11 @@
 #include "app/mainwindow.h"
-#include "search/widgets/offsetdescriptiondialog.h"
 #include "document/prxdocument.h"
 #include "search/searchresultmodel.h"
+#include "search/widgets/offsetdescriptiondialog.h"
 #include "search/widgets/searchwindow.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,15 +22,13 @@
 
 namespace {
 
-class SearchWindowTest : public ::testing::Test
+class SearchWindowTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
+        answerFirstRun();
+        start();
         window->findChild<QAction *>("menuSearch")->trigger();
         search = window->searchWindow();
         ASSERT_TRUE(search->isVisible());
@@ -86,10 +85,6 @@ protected:
         QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
     }
 
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
     SearchWindow *search = nullptr;
 };
 

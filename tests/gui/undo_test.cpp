@@ -5,6 +5,7 @@
 #include "grid/widgets/gridview.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 #include "tools/mkdemo/demofixture.h"
 #include "vshtool/widgets/swatchview.h"
 #include "vshtool/widgets/vshtoolwindow.h"
@@ -20,19 +21,16 @@
 
 namespace {
 
-class UndoWindowTest : public ::testing::Test
+class UndoWindowTest : public WindowTest
 {
 protected:
     void open(const QString &module)
     {
-        home.answerAssociation();
-        IniFile(home.config()).write("Config", "Expertmode", "1");
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
-        doc->openFromCommandLine(module);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        answerFirstRun(true);
+        start();
+        openAndShow(module);
+        if (HasFatalFailure())
+            return;
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -55,11 +53,6 @@ protected:
         ASSERT_TRUE(editor()->hasFocus());
         QTest::keyClicks(editor(), text);
     }
-
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(UndoWindowTest, TheEditMenuNamesTheChangeAndSitsBetweenFileAndTools)
