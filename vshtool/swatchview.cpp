@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 
 SwatchView::SwatchView(const QString &name, QWidget *parent) : QFrame(parent)
 {
@@ -58,10 +57,9 @@ void SwatchView::paintEvent(QPaintEvent *event)
     QFrame::paintEvent(event);
     if (!hasFocus())
         return;
+    // A frame that shows on any colour: dark on light swatches, light on dark ones.
+    const QColor fill(m_colour.red, m_colour.green, m_colour.blue);
     QPainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = rect().adjusted(3, 3, -3, -3);
-    option.backgroundColor = palette().color(QPalette::Window);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    painter.setPen(QPen(fill.lightnessF() > 0.5 ? QColor(0, 0, 0) : QColor(255, 255, 255), 1, Qt::DashLine));
+    painter.drawRect(rect().adjusted(3, 3, -4, -4));
 }
