@@ -18,7 +18,6 @@ void XmbPictureView::setPicture(const QImage &picture, int month)
 {
     m_picture = picture;
     setAccessibleName(QStringLiteral("XMB preview of %1").arg(QLatin1String(kMonthNames[size_t(month)])));
-    setCursor(Qt::PointingHandCursor);
     update();
 }
 
@@ -26,7 +25,6 @@ void XmbPictureView::clear()
 {
     m_picture = QImage();
     setAccessibleName(QStringLiteral("XMB preview, no module"));
-    unsetCursor();
     update();
 }
 

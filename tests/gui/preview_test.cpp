@@ -157,7 +157,6 @@ TEST_F(PreviewWindowTest, TheWindowWithItsPreviewFitsASmallScreen)
     const QSize size = tool->sizeHint().expandedTo(tool->minimumSizeHint());
     EXPECT_LE(size.width(), 1366 - 40);
     EXPECT_LE(size.height(), 768 - 100);
-    EXPECT_GE(preview()->width(), PictureLayout::monthSize().width() / 2);
 }
 
 } // namespace
