@@ -280,8 +280,11 @@ TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
             if (pick.isEmpty()) {
                 dialog->reject();
             } else {
-                // Taken at a later tick when the dialog was still reading the folder.
+                // selectFile leaves the name box alone while it has the focus: the name is typed there.
                 dialog->selectFile(pick);
+                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                name->setText(pick);
                 static_cast<QDialog *>(dialog)->accept();
             }
         });
