@@ -35,7 +35,8 @@ protected:
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VANTOR_PATH), QStringList{"--home", home.path(), "colors"} + arguments);
-        process.waitForFinished(-1);
+        if (!process.waitForFinished(60000))
+            process.kill();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
     }
