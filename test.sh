@@ -9,5 +9,5 @@ cmake --build build-test
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-# A test that hangs fails by name after 10 minutes instead of holding the run.
-ctest --test-dir build-test --output-on-failure -j2 --timeout 600 "$@"
+# A test that hangs fails by name after 15 minutes instead of holding the run.
+ctest --test-dir build-test --output-on-failure -j2 --timeout 900 "$@"

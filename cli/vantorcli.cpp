@@ -16,7 +16,39 @@ void printUsage(QTextStream &stream)
         stream << "       " << command.usage << Qt::endl;
 }
 
+bool isHomeOption(const QString &arg)
+{
+    return arg == QLatin1String("--home") || arg == QLatin1String("-home");
+}
+
 } // namespace
+
+bool vantorDraws(const QStringList &arguments)
+{
+    bool colors = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        // What follows is operands only.
+        if (arg == QLatin1String("--"))
+            return false;
+        if (isHomeOption(arg)) {
+            ++i;
+            continue;
+        }
+        if (arg.startsWith(QLatin1String("--home=")))
+            continue;
+        if (!colors) {
+            if (arg != QLatin1String("colors"))
+                return false;
+            colors = true;
+            continue;
+        }
+        for (const char *form : {"--preview", "-preview"})
+            if (arg == QLatin1String(form) || arg.startsWith(QLatin1String(form) + QLatin1Char('=')))
+                return true;
+    }
+    return false;
+}
 
 int runVantor(const QStringList &arguments, const QString &programFolder, QTextStream &out, QTextStream &err)
 {
@@ -29,7 +61,7 @@ int runVantor(const QStringList &arguments, const QString &programFolder, QTextS
             rest << arguments.mid(i);
             break;
         }
-        if (arg == QLatin1String("--home") || arg == QLatin1String("-home")) {
+        if (isHomeOption(arg)) {
             if (i + 1 >= arguments.size()) {
                 err << "vantor: missing value after --home" << Qt::endl;
                 printUsage(err);

@@ -18,6 +18,7 @@ FileError FileLock::acquire(const QString &path, std::chrono::milliseconds wait)
 {
     release();
     const auto until = std::chrono::steady_clock::now() + wait;
+    int lateTries = 0;
     for (;;) {
         if (const int error = Platform::openForReading(path, m_handle))
             return FileError::reading(path, Platform::errorText(error));
@@ -37,5 +38,10 @@ FileError FileLock::acquire(const QString &path, std::chrono::milliseconds wait)
         if (named.exists && named.device == locked.device && named.inode == locked.inode)
             return FileError::none();
         release();
+        // A path that never names the file locked (a file system whose
+        // numbers do not agree) must not hold the program for ever; a file
+        // replaced just before the wait ended still gets its tries.
+        if (std::chrono::steady_clock::now() >= until && ++lateTries > 10)
+            return FileError::writing(path, QStringLiteral("it keeps being replaced while it is locked"));
     }
 }

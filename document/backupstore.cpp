@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTimeZone>
 #include <algorithm>
 #include <limits>
@@ -16,8 +17,11 @@
 namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyyMMdd-HHmmss");
-// "." + time + "Z" + "_" + sequence + ".bak", with room for a long sequence.
-constexpr int kSuffixRoom = 32;
+// "." + time + "Z" + "_" + sequence + ".bak" + ".from", with room for a long sequence.
+constexpr int kSuffixRoom = 37;
+const QString kOriginSuffix = QStringLiteral(".from");
+// A path, whatever its length, and nothing that is not one.
+constexpr qint64 kOriginLimit = 64 * 1024;
 constexpr qint64 kNoLimit = std::numeric_limits<qint64>::max();
 
 QString fileName(const QString &key, const QDateTime &time, int sequence)
@@ -92,12 +96,28 @@ std::vector<BackupStore::Entry> BackupStore::entries(const QString &key) const
     return found;
 }
 
+QString BackupStore::origin(const QString &backup)
+{
+    QByteArray text;
+    if (!QFileInfo::exists(backup + kOriginSuffix) || !SafeFile::read(backup + kOriginSuffix, kOriginLimit, text).ok())
+        return QString();
+    return QString::fromUtf8(text).trimmed();
+}
+
+bool BackupStore::isOf(const QString &backup, const QString &module)
+{
+    // Backups made before origins were recorded stand for every module of their name.
+    const QString from = origin(backup);
+    return from.isEmpty() || from == QFileInfo(module).absoluteFilePath();
+}
+
 std::vector<BackupStore::Backup> BackupStore::list(const QString &module) const
 {
     std::vector<Backup> out;
     const auto found = entries(key(QFileInfo(module).fileName()));
     for (auto it = found.rbegin(); it != found.rend(); ++it)
-        out.push_back(it->backup);
+        if (isOf(it->backup.path, module))
+            out.push_back(it->backup);
     return out;
 }
 
@@ -108,8 +128,8 @@ FileError BackupStore::make(const QString &module, QString *made)
         return error;
     const QString name = key(QFileInfo(module).fileName());
     const auto existing = entries(name);
-    if (!existing.empty()) {
-        const Backup &newest = existing.back().backup;
+    if (const auto own = list(module); !own.empty()) {
+        const Backup &newest = own.front();
         QByteArray held;
         if (newest.size == bytes.size() && SafeFile::read(newest.path, kNoLimit, held).ok() && held == bytes) {
             if (made)
@@ -136,6 +156,12 @@ FileError BackupStore::make(const QString &module, QString *made)
         path = QDir(m_folder).filePath(fileName(name, time, ++sequence));
     if (FileError error = SafeFile::write(path, bytes); !error.ok())
         return error;
+    // Which module it was: another folder's module of the same name has backups of its own.
+    if (FileError error = SafeFile::write(path + kOriginSuffix, QFileInfo(module).absoluteFilePath().toUtf8() + '\n');
+        !error.ok()) {
+        QFile::remove(path);
+        return error;
+    }
     prune(name);
     if (made)
         *made = path;
@@ -147,9 +173,18 @@ void BackupStore::prune(const QString &key) const
     const auto found = entries(key);
     if (found.size() <= size_t(Kept) + 1)
         return;
-    // The first backup is the module as it came: never removed.
-    for (size_t i = 1; i + Kept < found.size(); ++i)
-        QFile::remove(found[i].backup.path);
+    // The first backup of each module is the module as it came: never removed.
+    QSet<QString> seen;
+    for (size_t i = 0; i + Kept < found.size(); ++i) {
+        const QString &path = found[i].backup.path;
+        const QString from = origin(path);
+        if (!seen.contains(from)) {
+            seen.insert(from);
+            continue;
+        }
+        QFile::remove(path);
+        QFile::remove(path + kOriginSuffix);
+    }
 }
 
 FileError BackupStore::beforeChange(const QString &module)

@@ -10,8 +10,8 @@
 // Copies of modules as they were before this program changed them, in one
 // folder (the home's backups/), named "<module name>.<UTC time>Z.bak" (with
 // "_2", "_3", ... after the time when that second is taken), so the names of
-// one module sort by time. Of each module name the oldest backup is kept for
-// good and of the others the newest `Kept`.
+// one module sort by time. Of each module the oldest backup is kept for good
+// and of the others of its name the newest `Kept`.
 class BackupStore
 {
 public:
@@ -30,7 +30,9 @@ public:
     // Tests set the time backups are named after.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
-    // The backups of modules with `module`'s file name, newest first.
+    // The backups of `module`, newest first: those made of it (a file beside
+    // each, "<backup>.from", names the module it was made of) and those of
+    // its file name made before such names were kept.
     std::vector<Backup> list(const QString &module) const;
     // Copies `module` as it lies on disk into the folder (through the one
     // safe write), then prunes that name's backups. When the newest backup
@@ -59,6 +61,9 @@ public:
     QString key(const QString &moduleName) const;
 
 private:
+    static QString origin(const QString &backup);
+    static bool isOf(const QString &backup, const QString &module);
+
     struct Entry
     {
         Backup backup;

@@ -5,7 +5,8 @@
 # as its include path, so a header of a layer above (used inline, or for a
 # declaration only) would pass the build. Layers, bottom up: common; values
 # and the converter; bookmarks; document; grid, vshtool and search side by
-# side; their widgets/; cli/ and tools/; app/ on top. Tests, benchmarks and
+# side; the XMB pictures (vshtool/preview); their widgets/; cli/ and tools/;
+# app/ on top. Tests, benchmarks and
 # fuzz targets may use anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,8 @@ cd "$(dirname "$0")/.."
 rank() { # folder of a file -> its layer
   case $1 in
     common) echo 0 ;; values|converter) echo 1 ;; bookmarks) echo 2 ;; document) echo 3 ;;
-    grid|vshtool|search) echo 4 ;; grid/widgets|vshtool/widgets|search/widgets) echo 5 ;;
+    grid|vshtool|search) echo 4 ;; vshtool/preview) echo 5 ;;
+    grid/widgets|vshtool/widgets|search/widgets) echo 6 ;;
     cli|tools/*) echo 40 ;; app) echo 60 ;;
     *) echo 99 ;;
   esac

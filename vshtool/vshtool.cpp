@@ -120,6 +120,7 @@ ColourTables VshTool::VSHreadcolor()
 {
     ColourTables out;
     const bool waves = Firmware::hasWaveTables(m_doc.prxversion());
+    out.waveTables = waves;
     for (ColourTable table : kColourTables) {
         if (isWave(table) && !Firmware::value(m_doc.prxversion()))
             return out;
@@ -137,14 +138,19 @@ ColourTables VshTool::VSHreadcolor()
                 c[k] = *value;
             }
             Rgb rgb;
+            Rgb own;
             std::uint8_t *channels[3] = {&rgb.red, &rgb.green, &rgb.blue};
+            std::uint8_t *owns[3] = {&own.red, &own.green, &own.blue};
             for (size_t k = 0; k < 3; ++k) {
                 const int channel = ColourChannel::fromComponent(c[k]);
+                *owns[k] = std::uint8_t(channel);
                 *channels[k] = std::uint8_t(isWave(table) ? ColourChannel::blended(channel, c[3]) : channel);
             }
             out.swatch(table, m) = rgb;
-            if (isWave(table))
+            if (isWave(table)) {
                 out.alpha(table, m) = ValueCodec::formatFloat(c[3]);
+                out.wave(table, m) = WaveColour{own, c[3]};
+            }
         }
     }
     out.complete = true;

@@ -106,6 +106,37 @@ TEST_F(BackupStoreTest, KeepsTheFirstAndTheNewestTwentyOthers)
         EXPECT_EQ(TestHome::readAll(kept[size_t(i)].path), "version " + QByteArray::number(29 - i));
 }
 
+TEST_F(BackupStoreTest, ModulesOfOneNameInTwoFoldersKeepTheirBackupsApart)
+{
+    // Firmware 4.05 and 5.00 modules are both vshmain.prx.
+    const QString other = dir.filePath("5.00/vshmain.prx");
+    QDir().mkpath(dir.filePath("5.00"));
+    TestHome::writeAll(other, "five");
+    now = at(1);
+    ASSERT_TRUE(store.make(other).ok());
+    const QString mine = backUp("four", at(2));
+    for (int i = 0; i < 25; ++i)
+        backUp("four " + QByteArray::number(i), at(3 + i));
+
+    const auto others = store.list(other);
+    ASSERT_EQ(others.size(), 1u) << "its first backup is never removed";
+    EXPECT_EQ(TestHome::readAll(others.front().path), "five");
+    EXPECT_EQ(store.list(module).size(), size_t(BackupStore::Kept) + 1);
+    for (const BackupStore::Backup &b : store.list(module))
+        EXPECT_NE(TestHome::readAll(b.path), "five");
+
+    // Its backup is not put back over this module.
+    const QByteArray before = TestHome::readAll(module);
+    EXPECT_FALSE(store.restore(others.front().path, module).ok());
+    EXPECT_TRUE(TestHome::readAll(module) == before);
+    // A module holding what the other module's newest backup holds still gets one of its own.
+    TestHome::writeAll(other, "four 24");
+    QString made;
+    ASSERT_TRUE(store.make(other, &made).ok());
+    EXPECT_EQ(store.list(other).size(), 2u);
+    EXPECT_EQ(QFileInfo(mine).fileName(), "vshmain.prx.20261208-100200Z.bak");
+}
+
 TEST_F(BackupStoreTest, RestorePutsTheBytesBackAndKeepsTheModuleFirst)
 {
     QByteArray original(70000, '\0');

@@ -19,7 +19,7 @@ int runTool(const QString &folder, const QStringList &args)
     QProcess p;
     p.setWorkingDirectory(folder);
     p.start(QStringLiteral(SCRAMBLE_PATH), args);
-    p.waitForFinished(-1);
+    p.waitForFinished(60000);
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 

@@ -4,6 +4,7 @@
 #include "document/prxdocument.h"
 #include "grid/widgets/gridview.h"
 #include "tests/support/fakeprompter.h"
+#include "tests/support/modalanswer.h"
 #include "tests/support/forkedchild.h"
 #include "tests/support/testhome.h"
 #include "tests/support/windowtest.h"
@@ -236,15 +237,11 @@ TEST(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
 
     QStringList titles;
     const auto titleOf = [&](const char *action) {
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-                titles << dialog->windowTitle();
-                dialog->reject();
-            }
-        });
-        closer.start(20);
-        window.findChild<QAction *>(QLatin1String(action))->trigger();
+        answerModal([&] { window.findChild<QAction *>(QLatin1String(action))->trigger(); },
+                    [&](QWidget *modal, int) {
+                        titles << modal->windowTitle();
+                        static_cast<QDialog *>(modal)->reject();
+                    });
     };
     titleOf("menuOpenPRX");
     titleOf("popSaveAs");
@@ -269,21 +266,22 @@ TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
     QStringList folders;
     // Runs `open`; the file dialog it shows tells its folder and is cancelled, or takes `pick`.
     const auto folderOf = [&](const std::function<void()> &open, const QString &pick = QString()) {
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-                closer.stop();
+        answerModal(open, [&](QWidget *modal, int attempt) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            ASSERT_NE(dialog, nullptr) << modal->windowTitle().toStdString();
+            if (attempt == 1)
                 folders << dialog->directory().absolutePath();
-                if (pick.isEmpty()) {
-                    dialog->reject();
-                } else {
-                    dialog->selectFile(pick);
-                    static_cast<QDialog *>(dialog)->accept();
-                }
+            if (pick.isEmpty()) {
+                dialog->reject();
+            } else {
+                // selectFile leaves the name box alone while it has the focus: the name is typed there.
+                dialog->selectFile(pick);
+                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                name->setText(pick);
+                static_cast<QDialog *>(dialog)->accept();
             }
         });
-        closer.start(20);
-        open();
     };
     const auto item = [&](const char *name) {
         return [&window, name] { window.findChild<QAction *>(QLatin1String(name))->trigger(); };

@@ -7,6 +7,7 @@
 #include "grid/widgets/gridview.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/forkedchild.h"
+#include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
@@ -235,13 +236,11 @@ TEST_F(ShellTest, SaveItemsAndWindowsAreWired)
 
     for (const char *item : {"menuAbout", "menuPreferences"}) {
         QString shown;
-        QTimer::singleShot(0, [&] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
-                shown = modal->objectName();
-                modal->close();
-            }
-        });
-        window->findChild<QAction *>(item)->trigger();
+        answerModal([&] { window->findChild<QAction *>(item)->trigger(); },
+                    [&](QWidget *modal, int) {
+                        shown = modal->objectName();
+                        modal->close();
+                    });
         EXPECT_EQ(shown, QString(item) == "menuAbout" ? "Form3" : "Form4");
     }
 }

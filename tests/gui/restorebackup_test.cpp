@@ -2,6 +2,7 @@
 #include "app/restorebackupdialog.h"
 #include "document/prxdocument.h"
 #include "tests/support/fakeprompter.h"
+#include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
@@ -32,16 +33,16 @@ protected:
     void withDialog(const std::function<void(RestoreBackupDialog *)> &look)
     {
         bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<RestoreBackupDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            seen = true;
-            look(dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        });
-        item()->trigger();
+        answerModal([&] { item()->trigger(); },
+                    [&](QWidget *modal, int) {
+                        auto *dialog = qobject_cast<RestoreBackupDialog *>(modal);
+                        if (!dialog || seen)
+                            return;
+                        seen = true;
+                        look(dialog);
+                        if (dialog->isVisible())
+                            dialog->reject();
+                    });
         EXPECT_TRUE(seen) << "the dialog opened";
     }
     void saveValue(const QString &value)

@@ -4,6 +4,7 @@
 #include "search/widgets/offsetdescriptiondialog.h"
 #include "search/widgets/searchwindow.h"
 #include "tests/support/fakeprompter.h"
+#include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
 #include "tests/support/windowtest.h"
 
@@ -72,17 +73,12 @@ protected:
             list->selectionModel()->select(search->results().index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         // The window is modal: it is answered from the event loop it runs, once it shows.
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            OffsetDescriptionDialog *dialog = window->offsetDescription();
-            if (!dialog->isVisible())
-                return;
-            answer.stop();
-            dialog->findChild<QLineEdit *>("txtDesc")->setText(description);
-            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
-        });
-        answer.start(10);
-        QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
+        answerModal([&] { QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton); },
+                    [&](QWidget *modal, int) {
+                        ASSERT_EQ(modal, window->offsetDescription());
+                        modal->findChild<QLineEdit *>("txtDesc")->setText(description);
+                        QTest::mouseClick(modal->findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+                    });
     }
 
     SearchWindow *search = nullptr;

@@ -129,8 +129,9 @@ TEST_F(UndoWindowTest, RevertRowFromTheRowsMenu)
     typeValue(1, "2.75");
     QTest::keyClick(editor(), Qt::Key_Return);
     bool offered = false;
-    // The menu runs its own loop: its item is chosen from inside it.
-    QTimer::singleShot(0, [&] {
+    // The menu runs its own loop: its item is chosen from inside it, once it shows.
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu)
             return;
@@ -141,8 +142,10 @@ TEST_F(UndoWindowTest, RevertRowFromTheRowsMenu)
             }
         menu->close();
     });
+    chooser.start(20);
     QContextMenuEvent event(QContextMenuEvent::Mouse, cellPoint(1000, 1), grid()->mapToGlobal(cellPoint(1000, 1)));
     QApplication::sendEvent(grid(), &event);
+    chooser.stop();
     EXPECT_TRUE(offered);
     EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), was);
     EXPECT_EQ(undo()->text(), "&Undo \"Revert \"" + doc->model().cell(0, BookmarkRow::Description) + "\"\"");

@@ -456,3 +456,17 @@ TEST_F(VshToolWindowTest, AFailedOpenLeavesNoModuleOnShow)
 }
 
 } // namespace
+
+TEST_F(VshToolWindowTest, ASwatchIsPickedFromTheKeyboard)
+{
+    open(home.module5());
+    SwatchView *march = swatch("pic(2)");
+    EXPECT_EQ(march->focusPolicy(), Qt::StrongFocus) << "Tab reaches it";
+    prompter.colours.push_back(Rgb{0, 0, 255});
+    QTest::keyClick(march, Qt::Key_Space);
+    EXPECT_EQ(module().mid(kFontStart + 24, 12), QByteArray::fromHex("00000000000000000000803F"));
+    prompter.colours.push_back(Rgb{255, 0, 0});
+    QTest::keyClick(march, Qt::Key_Return);
+    EXPECT_EQ(march->colour(), (Rgb{255, 0, 0}));
+    EXPECT_EQ(prompter.count("colour"), 2);
+}

@@ -4,7 +4,8 @@
 
 #include <QFrame>
 
-// A clickable colour box of the VSHmain tool.
+// A clickable colour box of the VSHmain tool. It takes the keyboard focus
+// (Tab) and Space or Enter clicks it, as a button does.
 class SwatchView : public QFrame
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     Rgb m_colour = NoColour;

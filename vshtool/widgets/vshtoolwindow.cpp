@@ -7,6 +7,8 @@
 #include "vshtool/widgets/swatchview.h"
 #include "vshtool/vshfiles.h"
 #include "vshtool/vshtool.h"
+#include "vshtool/widgets/xmbpictureview.h"
+#include "vshtool/preview/xmbpicture.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -87,7 +90,16 @@ VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
     }
     options->addStretch();
     layout->addLayout(options);
-    layout->addWidget(panels);
+    // The preview beside the swatches, so the window stays low enough for small screens.
+    auto *colours = new QHBoxLayout;
+    colours->addWidget(panels);
+    auto *previewFrame = new QGroupBox(QStringLiteral("XMB Preview"), this);
+    previewFrame->setObjectName(QStringLiteral("FramePreview"));
+    m_preview = new XmbPictureView(QStringLiteral("picPreview"), previewFrame);
+    connect(m_preview, &XmbPictureView::monthClicked, this, &VshToolWindow::showPreviewMonth);
+    (new QVBoxLayout(previewFrame))->addWidget(m_preview);
+    colours->addWidget(previewFrame, 1);
+    layout->addLayout(colours);
     layout->addWidget(buildCategories());
 
     auto *buttons = new QHBoxLayout;
@@ -101,6 +113,11 @@ VshToolWindow::VshToolWindow(VshTool &tool, QWidget *parent)
     buttons->addWidget(m_export);
     buttons->addWidget(m_import);
     layout->addLayout(buttons);
+
+    // Qt would give a new window at most two thirds of the screen, which
+    // squeezes the preview on a small one: as much as it asks for, if the screen has it.
+    if (const QScreen *where = screen())
+        resize(sizeHint().boundedTo(where->availableSize() - QSize(16, 48)).expandedTo(minimumSizeHint()));
 
     panel(ColourTable::Font).option->setChecked(true);
     showPanel(ColourTable::Font);
@@ -233,6 +250,7 @@ void VshToolWindow::applyModule()
         }
         p.all->setColour(SwatchView::NoColour);
     }
+    m_preview->clear();
 }
 
 void VshToolWindow::readModuleAgain()
@@ -256,6 +274,7 @@ void VshToolWindow::VSHreadcolor()
                     setAlphaText(panel(t).alphas[size_t(m)], *alpha);
         }
     }
+    showPreview(tables);
     if (!tables.complete)
         m_tool.document().prompter().inform(
             QStringLiteral("PRX Version doesn't match!\r\nPlease select the correct version."), Prompter::AppTitle,
@@ -268,8 +287,23 @@ void VshToolWindow::tell(const QString &what, const QString &why)
                                         Prompter::Icon::Warning);
 }
 
+void VshToolWindow::showPreview(const ColourTables &tables)
+{
+    if (!m_tool.document().moduleOpen())
+        return m_preview->clear();
+    m_preview->setPicture(XmbPicture::month(tables, m_previewMonth), m_previewMonth);
+}
+
+void VshToolWindow::showPreviewMonth(int month)
+{
+    m_previewMonth = month;
+    showPreview(m_tool.VSHreadcolor());
+}
+
 void VshToolWindow::pickMonth(ColourTable table, int month)
 {
+    // The month a person turns to is the one to see, also when the pick is cancelled.
+    showPreviewMonth(month);
     const ColourWrite result = m_tool.WriteColor(table, month);
     if (result.status == ColourWrite::Status::Refused)
         return tell(QStringLiteral("The colour was not written"), result.why);
@@ -291,6 +325,7 @@ void VshToolWindow::pickAllMonths(ColourTable table)
     for (SwatchView *swatch : panel(table).swatches)
         swatch->setColour(result.colour);
     panel(table).all->setColour(result.colour);
+    showPreview(m_tool.VSHreadcolor());
 }
 
 void VshToolWindow::setAlphaText(QLineEdit *box, const QString &text)
@@ -307,6 +342,7 @@ void VshToolWindow::alphaChanged(ColourTable layer, int month, const QString &te
     if (m_filling)
         return;
     const AlphaWrite result = m_tool.WriteWaveAlpha(layer, month, text);
+    showPreviewMonth(month);
     if (result.written) {
         if (result.swatch)
             panel(layer).swatches[size_t(month)]->setColour(*result.swatch);

@@ -15,6 +15,8 @@ class QRadioButton;
 class QStackedLayout;
 class SwatchView;
 class VshTool;
+class XmbPictureView;
+struct ColourTables;
 
 // The VSHmain tool window (Form2): the monthly colour tables as swatches, the
 // wave alphas, and the sub-icon records. Every change goes into the module at
@@ -70,6 +72,9 @@ private:
     void xmbClicked();
     void xmbSlimOnly();
     void tell(const QString &what, const QString &why);
+    // The XMB preview of the month last picked, typed or clicked, from `tables`.
+    void showPreview(const ColourTables &tables);
+    void showPreviewMonth(int month);
     void exportColours();
     void importColours();
     Panel &panel(ColourTable table) { return m_panels[size_t(table)]; }
@@ -84,6 +89,8 @@ private:
     QCheckBox *m_xmb = nullptr;
     QPushButton *m_export = nullptr;
     QPushButton *m_import = nullptr;
+    XmbPictureView *m_preview = nullptr;
+    int m_previewMonth = 0;
     int m_xmbState = 2;
     bool m_filling = false;
 };
