@@ -157,8 +157,8 @@ FileError BackupStore::make(const QString &module, QString *made)
     if (FileError error = SafeFile::write(path, bytes); !error.ok())
         return error;
     // Which module it was: another folder's module of the same name has backups of its own.
-    if (FileError error = SafeFile::write(path + kOriginSuffix, QFileInfo(module).absoluteFilePath().toUtf8() + '\n');
-        !error.ok()) {
+    const QByteArray madeOf = QFileInfo(module).absoluteFilePath().toUtf8() + '\n';
+    if (FileError error = SafeFile::write(path + kOriginSuffix, madeOf); !error.ok()) {
         QFile::remove(path);
         return error;
     }
