@@ -277,6 +277,9 @@ TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
                 if (pick.isEmpty()) {
                     dialog->reject();
                 } else {
+                    // A dialog leaves a focused file name box as typed.
+                    if (QWidget *focused = dialog->focusWidget())
+                        focused->clearFocus();
                     dialog->selectFile(pick);
                     static_cast<QDialog *>(dialog)->accept();
                 }
