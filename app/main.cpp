@@ -34,14 +34,6 @@ struct EditorOptions
     }
 };
 
-QStringList argumentList(int argc, char **argv)
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -55,7 +47,7 @@ int main(int argc, char **argv)
     // window system is asked for one. This first look may fail on Qt's own
     // options (-platform, -style), which only QApplication takes away.
     EditorOptions options;
-    options.parser.parse(argumentList(argc, argv));
+    options.parser.parse(Platform::arguments(argc, argv));
     if (options.parser.isSet(options.help) || options.parser.isSet(options.version)) {
         QCoreApplication app(argc, argv);
         if (options.parser.isSet(options.version))

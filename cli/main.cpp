@@ -13,9 +13,7 @@ int main(int argc, char **argv)
     Platform::ignoreFileSizeSignal();
     // SIGINT, SIGTERM and SIGHUP stop a running tool and remove the working copy before the end.
     Platform::catchTermination();
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    QStringList arguments = Platform::arguments(argc, argv);
     std::unique_ptr<QCoreApplication> app;
     if (vantorDraws(arguments)) {
         // Pictures are drawn with fonts, which need a QGuiApplication, and never

@@ -214,6 +214,14 @@ int makeFolder(const QString &prefix, QString &made)
     return 0;
 }
 
+QStringList arguments(int argc, char **argv)
+{
+    QStringList out;
+    for (int i = 0; i < argc; ++i)
+        out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
+
 qint64 processId()
 {
     return qint64(::getpid());

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 
 // Every call to the operating system that Qt does not offer lives here, so a
@@ -54,6 +55,10 @@ int rename(const QString &from, const QString &to);
 int remove(const QString &path);
 // A new private folder `prefix` + unique letters; its path in `made`.
 int makeFolder(const QString &prefix, QString &made);
+
+// The program's arguments as the system hands them to main(), decoded, before
+// any application object exists (help and the version need none).
+QStringList arguments(int argc, char **argv);
 
 // Process identity, for telling leftovers of a process that is gone.
 qint64 processId();

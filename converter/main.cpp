@@ -14,14 +14,6 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-QStringList argumentList(int argc, char **argv)
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -59,7 +51,7 @@ int main(int argc, char **argv)
     // A first look before the application is made: only the window needs a
     // display, so help, the version and a conversion run without one. The
     // command line is read again after, when QApplication has taken its own options.
-    parser.parse(argumentList(argc, argv));
+    parser.parse(Platform::arguments(argc, argv));
     const bool window = !parser.isSet(helpOption) && !parser.isSet(versionOption) && !parser.isSet(convertOption);
     std::unique_ptr<QCoreApplication> app(window ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     const bool parsed = parser.parse(QCoreApplication::arguments());
