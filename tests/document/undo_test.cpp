@@ -1,5 +1,6 @@
 #include "grid/bookmarklist.h"
 #include "grid/celleditor.h"
+#include "tests/document/gridtyping.h"
 #include "tests/support/forkedchild.h"
 #include "tests/vshtool/vshtest.h"
 #include "vshtool/subiconrecords.h"
@@ -11,23 +12,10 @@ using DemoFixture::kVersion5;
 
 namespace {
 
-constexpr double kValue = 5300, kDescription = 1000, kOffset = 6600;
-
-// Keys as the grid forwards them: the pointer over the cell, a click into
-// the editor, one character at a time.
-void typeInto(GridState &grid, double x, int row, const QString &chars)
-{
-    CellEditor &editor = grid.editor();
-    editor.focusOut();
-    grid.place(x, row * 210 + 100, GridGeometry::layout(true));
-    editor.focusIn();
-    QString text;
-    for (const QChar c : chars) {
-        editor.keyTyped(c.unicode());
-        text += c;
-        editor.textChanged(text);
-    }
-}
+using GridTyping::kDescription;
+using GridTyping::kOffset;
+using GridTyping::kValue;
+using GridTyping::typeInto;
 
 class UndoTest : public VshTest
 {
