@@ -4,15 +4,16 @@
 # Uses the firmware-4.05 demo module (no scramble tool run) of a Release build.
 set -euo pipefail
 build=$(realpath "${1:-build}")
+built_home=$build/home
 rows=${2:-100000}
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-cp "$build/Config.ini" "$home/"
-cp -r "$build/header" "$home/"
+cp "$built_home/Config.ini" "$home/"
+cp -r "$built_home/header" "$home/"
 mkdir -p "$home/bookmarks"
 module="$home/vshmain.prx"
-cp "$build/demo/4.05/vshmain.prx" "$module"
-python3 - "$build/bookmarks/vshmain.vt" "$home/bookmarks/vshmain.vt" "$(stat -c %s "$module")" "$rows" <<'PY'
+cp "$built_home/demo/4.05/vshmain.prx" "$module"
+python3 - "$built_home/bookmarks/vshmain.vt" "$home/bookmarks/vshmain.vt" "$(stat -c %s "$module")" "$rows" <<'PY'
 import sys
 source, target, size, rows = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 # The demo's 4.05 section without its entries, then `rows` entries cycling through the three types.
@@ -38,7 +39,7 @@ with open(target, 'w', encoding='cp1252', newline='\r\n') as out:
 PY
 measure() {
   local label=$1; shift
-  /usr/bin/time -v -o "$home/time" "$build/vantor" --home "$home" list "$module" "$@" >"$home/out"
+  /usr/bin/time -v -o "$home/time" "$built_home/vantor" --home "$home" list "$module" "$@" >"$home/out"
   local kb user wall
   kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$home/time")
   user=$(sed -n 's/.*User time (seconds): //p' "$home/time")

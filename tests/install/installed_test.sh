@@ -21,7 +21,7 @@ done
 export XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data" XDG_DATA_DIRS="$root/nowhere"
 unset VANTOR_HOME
 mkdir -p "$root/work"
-cp "$build/demo/vshmain.prx" "$root/work/vshmain.prx"
+cp "$build/home/demo/vshmain.prx" "$root/work/vshmain.prx"
 home="$XDG_CONFIG_HOME/VantorEditor"
 
 info=$("$root/usr/bin/vantor" info "$root/work/vshmain.prx") || fail "vantor info: $info"
