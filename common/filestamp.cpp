@@ -8,24 +8,29 @@
 FileStamp FileStamp::of(const QString &path)
 {
     FileStamp stamp;
-    const Platform::Status s = Platform::status(path);
-    if (!s.exists)
-        return stamp;
-    stamp.m_exists = true;
-    stamp.m_device = s.device;
-    stamp.m_inode = s.inode;
-    stamp.m_size = s.size;
-    stamp.m_modifiedNs = s.modifiedNs;
-    stamp.m_changedNs = s.changedNs;
+    stamp.m_status = Platform::status(path);
     return stamp;
 }
 
 FileStamp FileStamp::of(const QString &path, QByteArrayView bytes)
 {
-    FileStamp stamp = of(path);
+    return of(path).withHashOf(bytes);
+}
+
+FileStamp FileStamp::withHashOf(QByteArrayView bytes) const
+{
+    FileStamp stamp = *this;
     stamp.m_hashed = true;
     stamp.m_hash = hashOf(bytes);
     return stamp;
+}
+
+bool FileStamp::sameStatus(const FileStamp &other) const
+{
+    const Platform::Status &a = m_status;
+    const Platform::Status &b = other.m_status;
+    return a.exists == b.exists && a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs;
 }
 
 quint64 FileStamp::hashOf(QByteArrayView bytes)
@@ -37,19 +42,18 @@ quint64 FileStamp::hashOf(QByteArrayView bytes)
 bool FileStamp::matches(const QString &path) const
 {
     const FileStamp now = of(path);
-    if (now.m_exists != m_exists)
+    if (now.isValid() != isValid())
         return false;
-    if (!m_exists)
+    if (!isValid())
         return true;
-    if (now.m_size != m_size)
+    if (now.size() != size())
         return false;
-    if (now.m_device == m_device && now.m_inode == m_inode && now.m_modifiedNs == m_modifiedNs &&
-        now.m_changedNs == m_changedNs)
+    if (now.sameStatus(*this))
         return true;
     if (!m_hashed)
         return false;
     QByteArray bytes;
-    if (!SafeFile::read(path, m_size, bytes).ok() || bytes.size() != m_size)
+    if (!SafeFile::read(path, size(), bytes).ok() || bytes.size() != size())
         return false;
     return hashOf(bytes) == m_hash;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/platform.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,20 +18,23 @@ public:
     // The same, with the hash of `bytes`, the file's content as just read or written.
     static FileStamp of(const QString &path, QByteArrayView bytes);
 
-    bool isValid() const { return m_exists; }
-    qint64 size() const { return m_size; }
+    // The same stamp, with the hash of `bytes`, the file's content as the stamp was taken.
+    FileStamp withHashOf(QByteArrayView bytes) const;
+
+    bool isValid() const { return m_status.exists; }
+    quint64 device() const { return m_status.device; }
+    quint64 inode() const { return m_status.inode; }
+    qint64 size() const { return m_status.size; }
+    qint64 changedNs() const { return m_status.changedNs; }
+    // True when both were taken of one version by its identity, size and times; the hash is not looked at.
+    bool sameStatus(const FileStamp &other) const;
     // True when `path` still holds the version this stamp was taken of.
     bool matches(const QString &path) const;
 
 private:
     static quint64 hashOf(QByteArrayView bytes);
 
-    bool m_exists = false;
+    Platform::Status m_status;
     bool m_hashed = false;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
-    qint64 m_size = -1;
-    qint64 m_modifiedNs = 0;
-    qint64 m_changedNs = 0;
     quint64 m_hash = 0;
 };

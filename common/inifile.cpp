@@ -122,21 +122,6 @@ void IniFile::setLine(Line &line, QString text)
     line.text = m_owned[size_t(line.owned)];
 }
 
-IniFile::Stamp IniFile::stampOf(const QString &path)
-{
-    Stamp stamp;
-    const Platform::Status s = Platform::status(path);
-    if (!s.exists)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = s.device;
-    stamp.inode = s.inode;
-    stamp.size = s.size;
-    stamp.modifiedNs = s.modifiedNs;
-    stamp.changedNs = s.changedNs;
-    return stamp;
-}
-
 QByteArray IniFile::readBytes()
 {
     m_unreadable.clear();
@@ -152,21 +137,21 @@ void IniFile::refreshIfChanged()
 {
     // The clock is read before the stamp: a rewrite after this moment gets a later stamp.
     const qint64 checkedAt = now();
-    const Stamp stamp = stampOf(m_path);
-    if (m_loaded && m_settled && stamp == m_stamp)
+    const FileStamp stamp = FileStamp::of(m_path);
+    if (m_loaded && m_settled && stamp.sameStatus(m_stamp))
         return;
     QByteArray data;
-    if (stamp.exists)
+    if (stamp.isValid())
         data = readBytes();
     else
         m_unreadable.clear();
-    const bool settled = !stamp.exists || checkedAt - stamp.changedNs > kSettleNs;
-    if (m_loaded && stamp == m_stamp && data == m_bytes) {
+    const bool settled = !stamp.isValid() || checkedAt - stamp.changedNs() > kSettleNs;
+    if (m_loaded && stamp.sameStatus(m_stamp) && data == m_bytes) {
         m_settled = settled;
         return;
     }
     parse(data);
-    m_diskStamp = FileStamp::of(m_path, data);
+    m_diskStamp = stamp.withHashOf(data);
     m_bytes = std::move(data);
     m_stamp = stamp;
     m_settled = settled;
@@ -558,12 +543,12 @@ bool IniFile::flush()
                                          : FileError::writing(m_path, m_unreadable);
     const bool ok = m_lastError.ok();
     m_dirty = false;
-    const Stamp stamp = ok ? stampOf(m_path) : Stamp();
+    const FileStamp stamp = ok ? FileStamp::of(m_path) : FileStamp();
     if (ok) {
         ++m_writeCount;
-        m_diskStamp = FileStamp::of(m_path, bytes);
+        m_diskStamp = stamp.withHashOf(bytes);
     }
-    if (ok && stamp.inode == written.inode && stamp.device == written.device) {
+    if (ok && stamp.inode() == written.inode && stamp.device() == written.device) {
         m_stamp = stamp;
         m_bytes = std::move(bytes);
         m_settled = false;

@@ -95,19 +95,6 @@ private:
         qsizetype keyCount = 0;
     };
 
-    // What identifies one version of the file on disk.
-    struct Stamp
-    {
-        bool exists = false;
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 size = -1;
-        qint64 modifiedNs = 0;
-        qint64 changedNs = 0;
-        bool operator==(const Stamp &) const = default;
-    };
-
-    static Stamp stampOf(const QString &path);
     void refreshIfChanged();
     void prepare();
     QByteArray readBytes();
@@ -150,7 +137,7 @@ private:
     FileStamp m_diskStamp;
     quint64 m_writeCount = 0;
     int m_batchDepth = 0;
-    Stamp m_stamp;
+    FileStamp m_stamp; // of what was last read or written, without its hash
     bool m_settled = false;   // the stamp is old enough that any later rewrite changes it
     QByteArray m_bytes;       // the file as last read or written, to compare while not settled
     QString m_unreadable;     // why the existing file could not be read; writing it is refused

@@ -78,8 +78,11 @@ Status status(const QString &path, bool followLinks)
 {
     struct stat st{};
     const QByteArray name = encoded(path);
-    if ((followLinks ? ::stat(name.constData(), &st) : ::lstat(name.constData(), &st)) != 0)
-        return Status();
+    if ((followLinks ? ::stat(name.constData(), &st) : ::lstat(name.constData(), &st)) != 0) {
+        Status missing;
+        missing.error = errno;
+        return missing;
+    }
     return fromStat(st);
 }
 

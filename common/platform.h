@@ -17,6 +17,7 @@ constexpr Handle NoHandle = -1;
 struct Status
 {
     bool exists = false;
+    int error = 0; // why it could not be looked at, when it does not exist
     bool regular = false;
     bool folder = false;
     bool link = false;

@@ -2,6 +2,7 @@
 
 #include "common/hextext.h"
 #include "common/inifile.h"
+#include "common/platform.h"
 #include "common/vtentries.h"
 #include "converter/hbkfile.h"
 
@@ -9,10 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -87,13 +85,13 @@ struct ModuleSize
 
 ModuleSize moduleSizeOf(const QString &path)
 {
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {-1, errno == ENOENT ? QStringLiteral("does not exist") : QString::fromLocal8Bit(std::strerror(errno))};
-    if (S_ISDIR(st.st_mode))
+    const Platform::Status s = Platform::status(path);
+    if (!s.exists)
+        return {-1, s.error == ENOENT ? QStringLiteral("does not exist") : Platform::errorText(s.error)};
+    if (s.folder)
         return {-1, QStringLiteral("is a folder")};
     // Reading a pipe or a device could block or never end.
-    if (!S_ISREG(st.st_mode))
+    if (!s.regular)
         return {-1, QStringLiteral("is not a regular file")};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -3,6 +3,7 @@
 #include "search/bytefold.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -62,6 +63,18 @@ qsizetype scalarKernel(const PatternFinder &, const unsigned char *, qsizetype p
 
 #ifdef VANTOR_SEARCH_X86
 
+// The first candidate in `mask` (bit i stands for offset pos + i) where the whole pattern matches, or -1.
+template<typename Mask>
+inline qsizetype firstMatchIn(const PatternFinder &f, const unsigned char *data, qsizetype pos, Mask mask)
+{
+    for (; mask; mask &= mask - 1) {
+        const qsizetype at = pos + std::countr_zero(mask);
+        if (f.matchesAt(data + at))
+            return at;
+    }
+    return -1;
+}
+
 template<bool Fold>
 qsizetype sse2Kernel(const PatternFinder &f, const unsigned char *data, qsizetype pos, qsizetype last,
                      qsizetype &next)
@@ -79,12 +92,9 @@ qsizetype sse2Kernel(const PatternFinder &f, const unsigned char *data, qsizetyp
             ex = _mm_or_si128(ex, _mm_cmpeq_epi8(x, a2));
             ey = _mm_or_si128(ey, _mm_cmpeq_epi8(y, b2));
         }
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ex, ey)));
-        for (; mask; mask &= mask - 1) {
-            const qsizetype at = pos + __builtin_ctz(mask);
-            if (f.matchesAt(data + at))
-                return at;
-        }
+        const unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ex, ey)));
+        if (const qsizetype at = firstMatchIn(f, data, pos, mask); at >= 0)
+            return at;
     }
     next = pos;
     return -1;
@@ -125,21 +135,15 @@ __attribute__((target("avx2"))) qsizetype avx2Kernel(const PatternFinder &f, con
         const __m256i high = avx2Candidates<Fold>(probes, f, data + pos + 32);
         if (_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high)))
             continue;
-        quint64 mask = quint64(unsigned(_mm256_movemask_epi8(low))) |
-                       (quint64(unsigned(_mm256_movemask_epi8(high))) << 32);
-        for (; mask; mask &= mask - 1) {
-            const qsizetype at = pos + __builtin_ctzll(mask);
-            if (f.matchesAt(data + at))
-                return at;
-        }
+        const quint64 mask = quint64(unsigned(_mm256_movemask_epi8(low))) |
+                             (quint64(unsigned(_mm256_movemask_epi8(high))) << 32);
+        if (const qsizetype at = firstMatchIn(f, data, pos, mask); at >= 0)
+            return at;
     }
     for (; pos + 31 <= last; pos += 32) {
-        unsigned mask = unsigned(_mm256_movemask_epi8(avx2Candidates<Fold>(probes, f, data + pos)));
-        for (; mask; mask &= mask - 1) {
-            const qsizetype at = pos + __builtin_ctz(mask);
-            if (f.matchesAt(data + at))
-                return at;
-        }
+        const unsigned mask = unsigned(_mm256_movemask_epi8(avx2Candidates<Fold>(probes, f, data + pos)));
+        if (const qsizetype at = firstMatchIn(f, data, pos, mask); at >= 0)
+            return at;
     }
     next = pos;
     return -1;
