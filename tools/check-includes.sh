@@ -41,7 +41,7 @@ done < <(git ls-files '*.h' '*.cpp')
 # Windows change the document through its operations (which the history
 # records), never by reaching through to its files, list or settings.
 while IFS= read -r file; do
-  [[ $file == app/* || $file == */widgets/* ]] || continue
+  [[ $file == app/* || ( $file == */widgets/* && $file != tests/* ) ]] || continue
   if grep -nE '(files|model|settings)\(\)\.(write|set[A-Z]|store[A-Z]|append|remove|sort|add|readValues|markSaved|clear|insert|reorder|renumber)' "$file" >&2; then
     echo "$file changes the document's state without its operations" >&2
     status=1

@@ -4,6 +4,7 @@
 #include "document/prxdocument.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "vshtool/widgets/vshtoolwindow.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,6 +19,14 @@ protected:
     void start();
     // Opens the module as from the command line and shows the window; fails the test when it is not exposed.
     void openAndShow(const QString &module);
+    // The VSHmain tool window's child of that object name; fails the test when there is none.
+    template <typename T = QWidget>
+    T *toolControl(const QString &name) const
+    {
+        T *found = window->vshToolWindow() ? window->vshToolWindow()->findChild<T *>(name) : nullptr;
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
 
     TestHome home;
     FakePrompter prompter;

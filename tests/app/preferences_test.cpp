@@ -9,6 +9,7 @@
 #include "tests/support/forkedchild.h"
 #include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -27,17 +28,15 @@ namespace {
 
 // A desktop of its own for each test: the association lands in a temporary
 // XDG data and configuration folder.
-class ShellTest : public ::testing::Test
+class ShellTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
         qputenv("XDG_DATA_HOME", xdg.filePath("data").toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", xdg.filePath("config").toLocal8Bit());
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
+        answerFirstRun();
+        start();
     }
     QString config(const QString &section, const QString &key) { return IniFile(home.config()).read(section, key); }
     // A Preferences window as the menu opens it, closed by its close button.
@@ -50,10 +49,6 @@ protected:
     }
 
     QTemporaryDir xdg;
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 QString text(const QString &path)

@@ -4,6 +4,7 @@
 #include "tests/support/fakeprompter.h"
 #include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,15 +19,13 @@
 
 namespace {
 
-class RestoreBackupTest : public ::testing::Test
+class RestoreBackupTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
+        answerFirstRun();
+        start();
     }
     QAction *item() const { return window->findChild<QAction *>("menuRestoreBackup"); }
     // Triggers File > Restore Backup... and runs `look` on the dialog it opens.
@@ -51,10 +50,6 @@ protected:
         ASSERT_TRUE(doc->save());
     }
 
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(RestoreBackupTest, ListsTheModulesBackupsAndPutsTheChosenOneBack)

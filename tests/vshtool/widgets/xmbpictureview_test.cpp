@@ -4,6 +4,7 @@
 #include "document/prxdocument.h"
 #include "tests/support/fakeprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 #include "tools/mkdemo/demofixture.h"
 #include "vshtool/preview/picturelayout.h"
 #include "vshtool/preview/xmbpicture.h"
@@ -26,28 +27,19 @@ Rgb rgbAt(const QImage &image, QPoint at)
     return Rgb{std::uint8_t(qRed(p)), std::uint8_t(qGreen(p)), std::uint8_t(qBlue(p))};
 }
 
-class PreviewWindowTest : public ::testing::Test
+class PreviewWindowTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
+        answerFirstRun();
+        start();
         tool = std::make_unique<VshTool>(*doc);
-        doc->startUp();
         window->show();
         doc->openFromCommandLine(home.module5());
         ASSERT_NE(window->vshToolWindow(), nullptr);
     }
-    template <typename T = QWidget>
-    T *control(const QString &name) const
-    {
-        T *found = window->vshToolWindow()->findChild<T *>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
-    }
-    XmbPictureView *preview() const { return control<XmbPictureView>("picPreview"); }
+    XmbPictureView *preview() const { return toolControl<XmbPictureView>("picPreview"); }
     // The preview is the renderer's picture of what the module holds now, for `month`.
     ::testing::AssertionResult shows(int month) const
     {
@@ -60,10 +52,6 @@ protected:
     Rgb optionBar() const { return rgbAt(preview()->picture(), PictureLayout::optionBar().center()); }
     Rgb bothWaves() const { return rgbAt(preview()->picture(), PictureLayout::probes().both); }
 
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
     std::unique_ptr<VshTool> tool;
 };
 
@@ -74,20 +62,20 @@ TEST_F(PreviewWindowTest, ThePreviewFollowsEveryChangeOfTheColours)
 
     // A pick shows its month with the new colour.
     prompter.colours.push_back(Rgb{255, 0, 0});
-    QTest::mouseClick(control<QRadioButton>("Option2"), Qt::LeftButton);
-    QTest::mouseClick(control<SwatchView>("infopic(4)"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<QRadioButton>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<SwatchView>("infopic(4)"), Qt::LeftButton);
     EXPECT_TRUE(shows(4));
     EXPECT_EQ(optionBar(), (Rgb{255, 0, 0}));
 
     // A cancelled pick still turns to its month.
     prompter.colours.push_back(std::nullopt);
-    QTest::mouseClick(control<SwatchView>("infopic(9)"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<SwatchView>("infopic(9)"), Qt::LeftButton);
     EXPECT_TRUE(shows(9));
 
     // A typed alpha: its month, blended anew.
-    QTest::mouseClick(control<QRadioButton>("Option4"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<QRadioButton>("Option4"), Qt::LeftButton);
     const Rgb before = bothWaves();
-    auto *alpha = control<QLineEdit>("txtAlphaFront(4)");
+    auto *alpha = toolControl<QLineEdit>("txtAlphaFront(4)");
     alpha->selectAll();
     QTest::keyClicks(alpha, "1");
     EXPECT_TRUE(shows(4));
@@ -96,8 +84,8 @@ TEST_F(PreviewWindowTest, ThePreviewFollowsEveryChangeOfTheColours)
 
     // All months at once: the month shown stays.
     prompter.colours.push_back(Rgb{0, 0, 255});
-    QTest::mouseClick(control<QRadioButton>("Option2"), Qt::LeftButton);
-    QTest::mouseClick(control<SwatchView>("infoAll"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<QRadioButton>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<SwatchView>("infoAll"), Qt::LeftButton);
     EXPECT_TRUE(shows(4));
     EXPECT_EQ(optionBar(), (Rgb{0, 0, 255}));
 
@@ -112,10 +100,10 @@ TEST_F(PreviewWindowTest, ThePreviewFollowsEveryChangeOfTheColours)
     ASSERT_TRUE(doc->undo());
     const QString preset = home.file("scheme.json");
     prompter.files.push_back(preset);
-    QTest::mouseClick(control("cmdExportColours"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("cmdExportColours"), Qt::LeftButton);
     ASSERT_TRUE(doc->redo());
     prompter.files.push_back(preset);
-    QTest::mouseClick(control("cmdImportColours"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("cmdImportColours"), Qt::LeftButton);
     EXPECT_TRUE(shows(4));
     EXPECT_EQ(optionBar(), (Rgb{255, 0, 0}));
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();

@@ -1,6 +1,6 @@
 #include "app/widgetprompter.h"
 #include "document/toolrunner.h"
-#include "processhelpers.h"
+#include "tests/document/processhelpers.h"
 #include "tests/support/testhome.h"
 
 #include <QApplication>

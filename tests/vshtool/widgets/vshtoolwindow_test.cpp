@@ -6,6 +6,7 @@
 #include "tests/support/fakeprompter.h"
 #include "tests/support/littleendian.h"
 #include "tests/support/testhome.h"
+#include "tests/support/windowtest.h"
 #include "tools/mkdemo/demofixture.h"
 #include "vshtool/widgets/swatchview.h"
 #include "vshtool/widgets/vshtoolwindow.h"
@@ -32,15 +33,13 @@ using DemoFixture::kWaveStart;
 
 using LittleEndian::singles;
 
-class VshToolWindowTest : public ::testing::Test
+class VshToolWindowTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        home.answerAssociation();
-        doc = std::make_unique<PrxDocument>(home.path(), prompter);
-        window = std::make_unique<MainWindow>(*doc);
-        doc->startUp();
+        answerFirstRun();
+        start();
         window->show();
     }
     void open(const QString &module)
@@ -49,21 +48,10 @@ protected:
         ASSERT_NE(tool(), nullptr);
     }
     VshToolWindow *tool() const { return window->vshToolWindow(); }
-    template <typename T = QWidget>
-    T *control(const QString &name) const
-    {
-        T *found = tool()->findChild<T *>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
-    }
-    SwatchView *swatch(const QString &name) const { return control<SwatchView>(name); }
+    SwatchView *swatch(const QString &name) const { return toolControl<SwatchView>(name); }
     QAction *menuItem() const { return window->findChild<QAction *>("menuViewCOlor"); }
     QByteArray module() const { return TestHome::readAll(home.module5()); }
 
-    TestHome home;
-    FakePrompter prompter;
-    std::unique_ptr<PrxDocument> doc;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(VshToolWindowTest, OpeningAVshmainShowsTheFilledWindow)
@@ -78,12 +66,12 @@ TEST_F(VshToolWindowTest, OpeningAVshmainShowsTheFilledWindow)
     // Option month 11 of the demo is (1, 0.9, 0.5); its back wave the same at alpha 0.75.
     EXPECT_EQ(swatch("infopic(11)")->colour(), (Rgb{255, 229, 127}));
     EXPECT_EQ(swatch("WavePic(11)")->colour(), (Rgb{255, 235, 159}));
-    EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "0.75");
-    EXPECT_EQ(control<QLineEdit>("txtAlphaFront(0)")->text(), "0.5");
+    EXPECT_EQ(toolControl<QLineEdit>("txtAlpha(11)")->text(), "0.75");
+    EXPECT_EQ(toolControl<QLineEdit>("txtAlphaFront(0)")->text(), "0.5");
     EXPECT_EQ(module().mid(DemoFixture::kFixedClear, 5), QByteArray(5, '\0'));
 
     QStringList months;
-    for (const QLabel *label : control("Frame6")->findChildren<QLabel *>())
+    for (const QLabel *label : toolControl("Frame6")->findChildren<QLabel *>())
         months << label->text();
     EXPECT_EQ(months.mid(0, 12), (QStringList{"January", "February", "March", "April", "May", "June", "July",
                                               "August", "September", "October", "November", "December"}));
@@ -91,18 +79,18 @@ TEST_F(VshToolWindowTest, OpeningAVshmainShowsTheFilledWindow)
     // The option buttons show one panel each.
     const char *frames[] = {"Frame6", "Frame1", "Frame3", "Frame5"};
     for (int i = 0; i < 4; ++i) {
-        QTest::mouseClick(control<QRadioButton>(QStringLiteral("Option%1").arg(i + 1)), Qt::LeftButton);
+        QTest::mouseClick(toolControl<QRadioButton>(QStringLiteral("Option%1").arg(i + 1)), Qt::LeftButton);
         for (int f = 0; f < 4; ++f)
-            EXPECT_EQ(control(QLatin1String(frames[f]))->isVisible(), f == i) << i << " " << f;
+            EXPECT_EQ(toolControl(QLatin1String(frames[f]))->isVisible(), f == i) << i << " " << f;
     }
 
     // The category lists come from the section; record 0 of the demo is disabled.
-    auto *sub = control<QComboBox>("cmbSub");
+    auto *sub = toolControl<QComboBox>("cmbSub");
     EXPECT_EQ(sub->count(), DemoFixture::subMenuItems().size());
     EXPECT_EQ(sub->currentText(), "Network Update");
-    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
-    EXPECT_FALSE(control("cmbMain")->isEnabled());
-    EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Unchecked);
+    EXPECT_EQ(toolControl<QComboBox>("cmbMain")->currentText(), "Settings");
+    EXPECT_FALSE(toolControl("cmbMain")->isEnabled());
+    EXPECT_EQ(toolControl<QCheckBox>("chkXMB")->checkState(), Qt::Unchecked);
 }
 
 // A tool window of the main window stays above it when a colour dialog or a
@@ -173,7 +161,7 @@ TEST_F(VshToolWindowTest, PickingColours)
     EXPECT_EQ(swatch("pic(0)")->colour(), (Rgb{255, 0, 0}));
 
     // A single wave month is shown blended after the pick; all months unblended.
-    QTest::mouseClick(control<QRadioButton>("Option3"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<QRadioButton>("Option3"), Qt::LeftButton);
     prompter.colours.push_back(Rgb{0, 0, 0});
     QTest::mouseClick(swatch("WavePic(1)"), Qt::LeftButton);
     EXPECT_EQ(swatch("WavePic(1)")->colour(), (Rgb{63, 63, 63})) << "black at alpha 0.75";
@@ -185,7 +173,7 @@ TEST_F(VshToolWindowTest, PickingColours)
     EXPECT_EQ(module().mid(kWaveStart + 32 * 5 + 12, 4), singles({0.75f})) << "no alpha changes";
 
     prompter.colours.push_back(Rgb{0, 51, 255});
-    QTest::mouseClick(control<QRadioButton>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(toolControl<QRadioButton>("Option2"), Qt::LeftButton);
     QTest::mouseClick(swatch("infoAll"), Qt::LeftButton);
     for (int m = 0; m < 12; ++m) {
         EXPECT_EQ(swatch(QStringLiteral("infopic(%1)").arg(m))->colour(), (Rgb{0, 51, 255}));
@@ -206,8 +194,8 @@ TEST_F(VshToolWindowTest, PickingColours)
 TEST_F(VshToolWindowTest, TypedAlphas)
 {
     open(home.module5());
-    QTest::mouseClick(control<QRadioButton>("Option3"), Qt::LeftButton);
-    auto *alpha = control<QLineEdit>("txtAlpha(0)");
+    QTest::mouseClick(toolControl<QRadioButton>("Option3"), Qt::LeftButton);
+    auto *alpha = toolControl<QLineEdit>("txtAlpha(0)");
     alpha->selectAll();
     QTest::keyClicks(alpha, "abc");
     EXPECT_EQ(alpha->text(), "0.75");
@@ -226,14 +214,14 @@ TEST_F(VshToolWindowTest, TypedAlphas)
 TEST_F(VshToolWindowTest, WaveOptionsFollowTheVersion)
 {
     open(home.module4());
-    EXPECT_FALSE(control("Option3")->isEnabled());
-    EXPECT_FALSE(control("Option4")->isEnabled());
+    EXPECT_FALSE(toolControl("Option3")->isEnabled());
+    EXPECT_FALSE(toolControl("Option4")->isEnabled());
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
     EXPECT_EQ(TestHome::readAll(home.module4()), DemoFixture::storedModule("4.05")) << "no clear below 5.0";
 
     // Switching the section to 5.00 offers them.
     ASSERT_TRUE(doc->versionEnter("5.00"));
-    EXPECT_TRUE(control("Option3")->isEnabled());
+    EXPECT_TRUE(toolControl("Option3")->isEnabled());
 }
 
 TEST_F(VshToolWindowTest, AMissingColourKeyIsToldOnce)
@@ -248,9 +236,9 @@ TEST_F(VshToolWindowTest, AMissingColourKeyIsToldOnce)
 TEST_F(VshToolWindowTest, SubIconRecords)
 {
     open(home.module5());
-    auto *sub = control<QComboBox>("cmbSub");
-    auto *main = control<QComboBox>("cmbMain");
-    auto *xmb = control<QCheckBox>("chkXMB");
+    auto *sub = toolControl<QComboBox>("cmbSub");
+    auto *main = toolControl<QComboBox>("cmbMain");
+    auto *xmb = toolControl<QCheckBox>("chkXMB");
     const qint64 third = kBeginOffset + 32;
 
     sub->setCurrentIndex(2);
@@ -268,7 +256,7 @@ TEST_F(VshToolWindowTest, SubIconRecords)
     EXPECT_EQ(xmb->checkState(), Qt::Unchecked);
     EXPECT_EQ(module().mid(third + 8, 8), QByteArray::fromHex("0200000008000000"));
 
-    QTest::mouseClick(control("chkEditMain"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("chkEditMain"), Qt::LeftButton);
     EXPECT_TRUE(main->isEnabled());
     main->setCurrentIndex(5);
     emit main->activated(5);
@@ -301,19 +289,19 @@ TEST_F(VshToolWindowTest, ExportAndImportButtons)
     open(home.module5());
     const QString preset = home.file("scheme.json");
     prompter.files.push_back(preset);
-    QTest::mouseClick(control("cmdExportColours"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("cmdExportColours"), Qt::LeftButton);
     ASSERT_TRUE(QFileInfo::exists(preset));
 
     prompter.colours.push_back(Rgb{1, 2, 3});
     QTest::mouseClick(swatch("picAll"), Qt::LeftButton);
     prompter.files.push_back(preset);
-    QTest::mouseClick(control("cmdImportColours"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("cmdImportColours"), Qt::LeftButton);
     EXPECT_EQ(swatch("pic(3)")->colour(), (Rgb{255, 255, 255})) << "re-read after the import";
     EXPECT_EQ(module().mid(kFontStart, 12), singles({1.0f, 1.0f, 1.0f}));
 
     ASSERT_TRUE(TestHome::writeAll(preset, "not json"));
     prompter.files.push_back(preset);
-    QTest::mouseClick(control("cmdImportColours"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("cmdImportColours"), Qt::LeftButton);
     ASSERT_EQ(prompter.messages().size(), 1);
     EXPECT_TRUE(prompter.messages().first().startsWith("Nothing was imported: ")) << prompter.messages().first().toStdString();
 }
@@ -327,12 +315,12 @@ TEST_F(VshToolWindowTest, ASectionWithoutListsKeepsTheDesignTexts)
     IniFile(home.bookmarks()).write("5.00", "XMBmenuString", "Default");
     IniFile(home.bookmarks()).write("5.00", "XMBmainString", "Default");
     open(home.module5());
-    auto *sub = control<QComboBox>("cmbSub");
+    auto *sub = toolControl<QComboBox>("cmbSub");
     EXPECT_EQ(sub->count(), 0);
     EXPECT_EQ(sub->placeholderText(), "Network Update");
-    EXPECT_EQ(control<QComboBox>("cmbMain")->count(), 7);
-    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Settings");
-    EXPECT_EQ(control<QCheckBox>("chkXMB")->checkState(), Qt::Checked);
+    EXPECT_EQ(toolControl<QComboBox>("cmbMain")->count(), 7);
+    EXPECT_EQ(toolControl<QComboBox>("cmbMain")->currentText(), "Settings");
+    EXPECT_EQ(toolControl<QCheckBox>("chkXMB")->checkState(), Qt::Checked);
 }
 
 } // namespace
@@ -347,14 +335,14 @@ TEST_F(VshToolWindowTest, FillingTheCategoryListsWritesNothing)
     qToLittleEndian<quint32>(3, bytes.data() + kBeginOffset);
     ASSERT_TRUE(TestHome::writeAll(home.module5(), bytes));
     open(home.module5());
-    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Video");
+    EXPECT_EQ(toolControl<QComboBox>("cmbMain")->currentText(), "Video");
     menuItem()->trigger();
     menuItem()->trigger();
     ASSERT_TRUE(doc->versionEnter("5.00"));
     const qsizetype records = 16 * DemoFixture::subMenuItems().size();
     EXPECT_EQ(module().mid(kBeginOffset, records), bytes.mid(kBeginOffset, records))
         << "opening, the menu item and a reload only read";
-    EXPECT_EQ(control<QComboBox>("cmbMain")->currentText(), "Video");
+    EXPECT_EQ(toolControl<QComboBox>("cmbMain")->currentText(), "Video");
 }
 
 TEST_F(VshToolWindowTest, ColoursAreReadOnlyWhenTheSectionGivesRFontStart)
@@ -390,18 +378,18 @@ TEST_F(VshToolWindowTest, AVersionWithASuffixReadsTheWaveTables)
     open(home.module5());
     ASSERT_EQ(doc->prxversion(), "5.00M33");
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
-    EXPECT_TRUE(control("Option3")->isEnabled());
-    EXPECT_TRUE(control("Option4")->isEnabled());
+    EXPECT_TRUE(toolControl("Option3")->isEnabled());
+    EXPECT_TRUE(toolControl("Option4")->isEnabled());
     EXPECT_EQ(swatch("WavePic(11)")->colour(), (Rgb{255, 235, 159}));
-    EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "0.75");
+    EXPECT_EQ(toolControl<QLineEdit>("txtAlpha(11)")->text(), "0.75");
 
     // Categories go where the colours go: the module as opened, not its working copy.
     const qint64 third = kBeginOffset + 32;
-    auto *sub = control<QComboBox>("cmbSub");
-    auto *main = control<QComboBox>("cmbMain");
+    auto *sub = toolControl<QComboBox>("cmbSub");
+    auto *main = toolControl<QComboBox>("cmbMain");
     sub->setCurrentIndex(2);
     emit sub->activated(2);
-    QTest::mouseClick(control("chkEditMain"), Qt::LeftButton);
+    QTest::mouseClick(toolControl("chkEditMain"), Qt::LeftButton);
     main->setCurrentIndex(4);
     emit main->activated(4);
     EXPECT_EQ(module().mid(third, 4), QByteArray::fromHex("04000000"));
@@ -423,7 +411,7 @@ TEST_F(VshToolWindowTest, AFailedOpenLeavesNoModuleOnShow)
         ASSERT_TRUE(TestHome::writeAll(other, *packed));
         open(home.module5());
         ASSERT_TRUE(tool()->isVisible());
-        ASSERT_TRUE(control("cmdExportColours")->isEnabled());
+        ASSERT_TRUE(toolControl("cmdExportColours")->isEnabled());
         prompter.calls.clear();
         prompter.files.push_back(other);
         prompter.answers.push_back(unpack);
@@ -443,13 +431,13 @@ TEST_F(VshToolWindowTest, AFailedOpenLeavesNoModuleOnShow)
         EXPECT_EQ(doc->model().count(), 0) << "no rows of the module before";
         EXPECT_FALSE(menuItem()->isEnabled());
         EXPECT_FALSE(tool()->isVisible());
-        EXPECT_FALSE(control("cmdExportColours")->isEnabled());
-        EXPECT_FALSE(control("cmdImportColours")->isEnabled());
+        EXPECT_FALSE(toolControl("cmdExportColours")->isEnabled());
+        EXPECT_FALSE(toolControl("cmdImportColours")->isEnabled());
         EXPECT_EQ(swatch("infopic(11)")->colour(), SwatchView::NoColour);
-        EXPECT_EQ(control<QLineEdit>("txtAlpha(11)")->text(), "");
+        EXPECT_EQ(toolControl<QLineEdit>("txtAlpha(11)")->text(), "");
         // The next module fills it again.
         doc->openFromCommandLine(home.module5());
-        EXPECT_TRUE(control("cmdExportColours")->isEnabled());
+        EXPECT_TRUE(toolControl("cmdExportColours")->isEnabled());
         EXPECT_EQ(swatch("infopic(11)")->colour(), (Rgb{255, 229, 127}));
         doc->closeModule();
     }
