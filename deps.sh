@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the editor need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev zlib1g-dev libdeflate-dev libgtest-dev googletest libgl-dev gzip python3 locales ccache "$@")
+packages=(cmake ninja-build g++ qt6-base-dev zlib1g-dev libdeflate-dev libgtest-dev googletest libgl-dev gzip python3 locales ccache desktop-file-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

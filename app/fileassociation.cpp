@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringTokenizer>
 
 namespace {
 
@@ -141,17 +142,19 @@ QString FileAssociation::mimeAppsPath()
 
 QString FileAssociation::desktopEntry() const
 {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=Vantor Editor\n"
-                          "GenericName=PRX Module Editor\n"
-                          "Comment=Edit the values of PSP firmware modules for XMB themes\n"
-                          "Exec=%1 %f\n"
-                          "Icon=vantoreditor\n"
-                          "Terminal=false\n"
-                          "Categories=Development;Utility;\n"
-                          "MimeType=%2;\n")
-        .arg(execArgument(m_programPath), MimeType);
+    // The installed entry, so the two never drift apart, with this program's
+    // path and the file type it opens.
+    QString entry;
+    const QString shipped = QString::fromUtf8(readFile(QStringLiteral(":/vantor/vantoreditor.desktop")));
+    for (const QStringView line : QStringTokenizer(shipped, u'\n')) {
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u"Exec="))
+            entry += QStringLiteral("Exec=") + execArgument(m_programPath) + QStringLiteral(" %f\n");
+        else
+            entry += line + u'\n';
+    }
+    return entry + QStringLiteral("MimeType=") + MimeType + QStringLiteral(";\n");
 }
 
 void FileAssociation::add()

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,6 +138,13 @@ TEST_F(ShellTest, AssociationIsAddedAndRemovedInTheXdgFolders)
     const QString entry = text(FileAssociation::desktopEntryPath());
     EXPECT_TRUE(entry.contains("MimeType=application/x-psp-prx;\n"));
     EXPECT_TRUE(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" %f\n")) << entry.toStdString();
+    // The desktop reads the entry as desktop-file-validate does: no error, no hint.
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start("desktop-file-validate", {FileAssociation::desktopEntryPath()});
+    ASSERT_TRUE(validate.waitForFinished(30000)) << "desktop-file-validate (desktop-file-utils) ran";
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAll(), "") << entry.toStdString();
     const QString package = text(FileAssociation::mimePackagePath());
     EXPECT_TRUE(package.contains("<mime-type type=\"application/x-psp-prx\">"));
     EXPECT_TRUE(package.contains("<glob pattern=\"*.prx\" case-sensitive=\"false\"/>"));
