@@ -104,17 +104,35 @@ QString BackupStore::origin(const QString &backup)
     return QString::fromUtf8(text).trimmed();
 }
 
+QString BackupStore::identity(const QString &module)
+{
+    // A module is the file it is, whichever link it was opened through.
+    const QFileInfo info(module);
+    const QString real = info.canonicalFilePath();
+    return real.isEmpty() ? info.absoluteFilePath() : real;
+}
+
 bool BackupStore::isOf(const QString &backup, const QString &module)
 {
     // Backups made before origins were recorded stand for every module of their name.
     const QString from = origin(backup);
-    return from.isEmpty() || from == QFileInfo(module).absoluteFilePath();
+    return from.isEmpty() || identity(from) == identity(module);
 }
 
 std::vector<BackupStore::Backup> BackupStore::list(const QString &module) const
 {
+    // Under the file's own name, and under the name of a link it was once opened through.
+    const QString own = key(QFileInfo(identity(module)).fileName());
+    const QString given = key(QFileInfo(module).fileName());
+    std::vector<Entry> found = entries(own);
+    if (given != own) {
+        const auto more = entries(given);
+        found.insert(found.end(), more.begin(), more.end());
+        std::sort(found.begin(), found.end(), [](const Entry &a, const Entry &b) {
+            return std::tie(a.backup.time, a.sequence) < std::tie(b.backup.time, b.sequence);
+        });
+    }
     std::vector<Backup> out;
-    const auto found = entries(key(QFileInfo(module).fileName()));
     for (auto it = found.rbegin(); it != found.rend(); ++it)
         if (isOf(it->backup.path, module))
             out.push_back(it->backup);
@@ -126,7 +144,7 @@ FileError BackupStore::make(const QString &module, QString *made)
     QByteArray bytes;
     if (FileError error = SafeFile::read(module, kNoLimit, bytes); !error.ok())
         return error;
-    const QString name = key(QFileInfo(module).fileName());
+    const QString name = key(QFileInfo(identity(module)).fileName());
     const auto existing = entries(name);
     if (const auto own = list(module); !own.empty()) {
         const Backup &newest = own.front();
@@ -157,7 +175,7 @@ FileError BackupStore::make(const QString &module, QString *made)
     if (FileError error = SafeFile::write(path, bytes); !error.ok())
         return error;
     // Which module it was: another folder's module of the same name has backups of its own.
-    const QByteArray madeOf = QFileInfo(module).absoluteFilePath().toUtf8() + '\n';
+    const QByteArray madeOf = identity(module).toUtf8() + '\n';
     if (FileError error = SafeFile::write(path + kOriginSuffix, madeOf); !error.ok()) {
         QFile::remove(path);
         return error;

@@ -31,8 +31,8 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
     // The backups of `module`, newest first: those made of it (a file beside
-    // each, "<backup>.from", names the module it was made of) and those of
-    // its file name made before such names were kept.
+    // each, "<backup>.from", names the module it was made of, links
+    // resolved) and those of its file name made before such names were kept.
     std::vector<Backup> list(const QString &module) const;
     // Copies `module` as it lies on disk into the folder (through the one
     // safe write), then prunes that name's backups. When the newest backup
@@ -61,6 +61,7 @@ public:
     QString key(const QString &moduleName) const;
 
 private:
+    static QString identity(const QString &module);
     static QString origin(const QString &backup);
     static bool isOf(const QString &backup, const QString &module);
 

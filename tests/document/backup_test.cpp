@@ -137,6 +137,30 @@ TEST_F(BackupStoreTest, ModulesOfOneNameInTwoFoldersKeepTheirBackupsApart)
     EXPECT_EQ(QFileInfo(mine).fileName(), "vshmain.prx.20261208-100200Z.bak");
 }
 
+TEST_F(BackupStoreTest, AModuleOpenedThroughALinkHasTheBackupsOfTheFileItIs)
+{
+    const QString link = dir.filePath("theme.prx");
+    ASSERT_TRUE(QFile::link(module, link));
+    const QString viaLink = backUp("through the link", at(1));
+    const QString direct = backUp("by its own name", at(2));
+    EXPECT_EQ(QFileInfo(viaLink).fileName(), "vshmain.prx.20261208-100100Z.bak");
+    for (const QString &name : {module, link}) {
+        QStringList listed;
+        for (const BackupStore::Backup &b : store.list(name))
+            listed << b.path;
+        EXPECT_EQ(listed, QStringList({direct, viaLink})) << name.toStdString();
+    }
+
+    // One made under the link's name, its origin the link, stays the file's backup too.
+    const QString older = QDir(store.folder()).filePath("theme.prx.20261208-095900Z.bak");
+    TestHome::writeAll(older, "older");
+    TestHome::writeAll(older + ".from", link.toUtf8() + "\n");
+    EXPECT_EQ(store.list(link).size(), 3u);
+    EXPECT_EQ(store.list(link).back().path, older);
+    EXPECT_TRUE(store.restore(older, link).ok());
+    EXPECT_EQ(TestHome::readAll(module), "older");
+}
+
 TEST_F(BackupStoreTest, RestorePutsTheBytesBackAndKeepsTheModuleFirst)
 {
     QByteArray original(70000, '\0');
