@@ -250,5 +250,9 @@ QString VshTool::clearFixed()
     if (const QString why = refusal({kFixedClear}, kFixedClearBytes); !why.isEmpty())
         return why;
     ModuleFiles &files = m_doc.files();
-    return files.write(colourFile(), kFixedClear, QByteArray(kFixedClearBytes, '\0')).text();
+    const QByteArray clear(kFixedClearBytes, '\0');
+    // Clear since an earlier opening: the module is not replaced (nor backed up) for nothing.
+    if (files.read(colourFile(), kFixedClear, kFixedClearBytes) == clear)
+        return QString();
+    return files.write(colourFile(), kFixedClear, clear).text();
 }

@@ -1,4 +1,5 @@
 #include "vshtest.h"
+#include "common/filestamp.h"
 #include "vshtool/colourchannel.h"
 #include "tests/support/forkedchild.h"
 #include "vshtool/vshfiles.h"
@@ -230,6 +231,14 @@ TEST_F(ColourTablesTest, FixedClearFromFiveOn)
     EXPECT_EQ(TestHome::readAll(home.module5()).mid(DemoFixture::kFixedClear, 5), QByteArray("VTDMO"));
     EXPECT_EQ(tool->clearFixed(), QString());
     EXPECT_EQ(TestHome::readAll(home.module5()).mid(DemoFixture::kFixedClear, 5), QByteArray(5, '\0'));
+
+    // Opened again, the window clears again: what is clear already is not written.
+    const FileStamp cleared = FileStamp::of(home.module5());
+    restart();
+    tool = std::make_unique<VshTool>(*doc);
+    open(kVersion5);
+    EXPECT_EQ(tool->clearFixed(), QString());
+    EXPECT_TRUE(FileStamp::of(home.module5()).sameStatus(cleared)) << "the module was replaced";
 }
 
 TEST_F(ColourTablesTest, ColourWritesSurviveASave)
