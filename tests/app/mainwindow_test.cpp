@@ -221,19 +221,33 @@ TEST_F(MainWindowTest, AFailedSizeWriteIsToldWithTheFileAndCause)
     EXPECT_NE(IniFile(home.config()).read("Window", "Width"), "1111");
 }
 
-// The file dialogs are named after what they do.
-TEST(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
+// The main window with the real prompter, so its dialogs open as a person sees them.
+class MainWindowDialogs : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        home.answerAssociation();
+        prompter.setParent(&window);
+        doc.startUp();
+    }
+    void show()
+    {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
     TestHome home;
-    home.answerAssociation();
     WidgetPrompter prompter;
-    PrxDocument doc(home.path(), prompter);
-    MainWindow window(doc);
-    prompter.setParent(&window);
-    doc.startUp();
+    PrxDocument doc{home.path(), prompter};
+    MainWindow window{doc};
+};
+
+// The file dialogs are named after what they do.
+TEST_F(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
+{
     doc.openFromCommandLine(home.module4());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    show();
 
     QStringList titles;
     const auto titleOf = [&](const char *action) {
@@ -251,17 +265,9 @@ TEST(MainWindowDialogs, OpenAndSaveDialogsHaveTheirOwnTitles)
 }
 
 // Not in the folder the program happened to be started from.
-TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
+TEST_F(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
 {
-    TestHome home;
-    home.answerAssociation();
-    WidgetPrompter prompter;
-    PrxDocument doc(home.path(), prompter);
-    MainWindow window(doc);
-    prompter.setParent(&window);
-    doc.startUp();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    show();
 
     QStringList folders;
     // Runs `open`; the file dialog it shows tells its folder and is cancelled, or takes `pick`.
@@ -284,7 +290,7 @@ TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
         });
     };
     const auto item = [&](const char *name) {
-        return [&window, name] { window.findChild<QAction *>(QLatin1String(name))->trigger(); };
+        return [this, name] { window.findChild<QAction *>(QLatin1String(name))->trigger(); };
     };
     folderOf(item("menuOpenPRX"));
     EXPECT_EQ(folders.takeLast().toStdString(), QDir::homePath().toStdString()) << "no module open, no folder used yet";
@@ -299,7 +305,7 @@ TEST(MainWindowDialogs, FileDialogsStartInTheModulesFolderOrTheLastOneUsed)
     QCoreApplication::processEvents();
     ASSERT_NE(window.vshToolWindow(), nullptr);
     const auto button = [&](const char *name) {
-        return [&window, name] { window.vshToolWindow()->findChild<QPushButton *>(QLatin1String(name))->click(); };
+        return [this, name] { window.vshToolWindow()->findChild<QPushButton *>(QLatin1String(name))->click(); };
     };
     ASSERT_TRUE(QDir(home.path()).mkpath("presets"));
     const QString preset = home.file("presets/scheme.json");

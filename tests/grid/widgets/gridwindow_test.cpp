@@ -61,6 +61,14 @@ protected:
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(grid(), &event);
     }
+    // Points at the cell and clicks into its editor, which then has the focus.
+    void clickCell(double x, int row)
+    {
+        QTest::mouseMove(grid(), cellPoint(x, row));
+        QTest::mouseClick(editor(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(editor()->hasFocus());
+    }
     void clickButton(const char *name)
     {
         QTest::mouseClick(window->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
@@ -84,10 +92,7 @@ TEST_F(GridWindowTest, HoverPlacesTheEditorOnTheCellUnderThePointer)
 TEST_F(GridWindowTest, TypedValuesLandInTheListAndRefusedKeysBeepOnce)
 {
     open();
-    QTest::mouseMove(grid(), cellPoint(5300, 1));
-    QTest::mouseClick(editor(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(editor()->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(clickCell(5300, 1));
     QTest::keyClicks(editor(), "2.5");
     EXPECT_EQ(doc->model().cell(0, BookmarkRow::Value), "2.5");
 
@@ -104,10 +109,7 @@ TEST_F(GridWindowTest, TypedValuesLandInTheListAndRefusedKeysBeepOnce)
 TEST_F(GridWindowTest, TypingAfterAClickOnAnotherCellOfTheRowReachesThatCell)
 {
     open();
-    QTest::mouseMove(grid(), cellPoint(5300, 1));
-    QTest::mouseClick(editor(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(editor()->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(clickCell(5300, 1));
     QTest::keyClicks(editor(), "2.5");
 
     // The editor stays on Value while the pointer goes to Description; the click lands on the list.
@@ -180,11 +182,8 @@ TEST_F(GridWindowTest, TypedOffsetRepaintsTheValueCellAtOnce)
 {
     open();
     const QString before = doc->model().cell(0, BookmarkRow::Value);
-    QTest::mouseMove(grid(), cellPoint(7000, 1));
+    ASSERT_NO_FATAL_FAILURE(clickCell(7000, 1));
     ASSERT_EQ(grid()->state().editor().EditColumn, 3);
-    QTest::mouseClick(editor(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(editor()->hasFocus());
     QTest::qWait(20);
     PaintRecorder recorder(grid());
     QTest::keyClicks(editor(), "0");
